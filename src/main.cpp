@@ -1,0 +1,12 @@
+// kestrion: each star's share of a star pair's light at one wavelength,
+// cycle after cycle. Takes no arguments; reads standard input until it ends.
+#include <unistd.h>
+
+#include "dialogue.h"
+
+int main() {
+    kestrion::FdSource input(STDIN_FILENO, "standard input");
+    kestrion::FdSink output(STDOUT_FILENO, "standard output");
+    kestrion::FdSink error(STDERR_FILENO, "standard error");
+    return kestrion::run_dialogue(input, output, error);
+}

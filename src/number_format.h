@@ -1,0 +1,16 @@
+// Printing a stored value as "%f" prints it widened to double: fixed
+// notation, six decimals, exact, ties to even; "inf", "-inf", and "nan"
+// for every NaN whatever its sign.
+#pragma once
+
+#include <cstddef>
+
+namespace kestrion {
+
+// Longest result: a sign, the 39 digits of FLT_MAX, the point, six decimals.
+inline constexpr size_t kMaxFixed6Length = 48;
+
+// Writes the text at `out` (no terminator) and returns its end.
+char* format_fixed6(float value, char* out);
+
+}  // namespace kestrion

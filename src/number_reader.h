@@ -1,0 +1,121 @@
+// Reading a typed value: an optional sign, digits with an optional decimal
+// point, an optional exponent. The decimal is rounded to double, correctly,
+// and that double to single: two roundings, as a "%f" read into a double
+// and then stored in a float gives.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace kestrion {
+
+// The digits of a scanned number, in bounded memory whatever its length:
+// value = ±0.d1d2…dn × 10^exponent. Digits past kMaxDigits only matter for
+// rounding through whether any of them is nonzero: every midpoint between
+// two doubles has at most 767 significant digits.
+struct DecimalNumber {
+    static constexpr int kMaxDigits = 800;
+    // Exponents beyond this already overflow or underflow; larger typed
+    // exponents are clamped to it.
+    static constexpr int64_t kExponentClamp = 1'000'000'000;
+
+    bool negative = false;
+    bool dropped_nonzero = false;
+    int digit_count = 0;  // leading zeros are not kept
+    int64_t exponent = 0;
+    char digits[kMaxDigits];
+
+    void add_digit(char c) {
+        if (digit_count < kMaxDigits) {
+            digits[digit_count++] = c;
+        } else if (c != '0') {
+            dropped_nonzero = true;
+        }
+    }
+};
+
+// The double nearest to the number (ties to even), ±inf past the range.
+double to_double(const DecimalNumber& number);
+
+inline float to_single(const DecimalNumber& number) { return static_cast<float>(to_double(number)); }
+
+enum class ReadStatus { number, not_a_number, end_of_input };
+
+inline bool is_space(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+inline bool is_digit(int c) { return c >= '0' && c <= '9'; }
+
+// Skips white space and scans the longest number at the front of `in`. The
+// first byte that cannot continue it stays unread; so does an 'e' or 'e+'
+// with no digits after it. After not_a_number some bytes may be consumed.
+// `Cursor` offers peek() (a byte, or a negative value at the end), advance()
+// and unget(n) for n <= 2.
+template <class Cursor>
+ReadStatus scan_number(Cursor& in, DecimalNumber& number) {
+    int c = in.peek();
+    while (is_space(c)) {
+        in.advance();
+        c = in.peek();
+    }
+    if (c < 0) return ReadStatus::end_of_input;
+
+    number.negative = false;
+    number.dropped_nonzero = false;
+    number.digit_count = 0;
+    if (c == '+' || c == '-') {
+        number.negative = c == '-';
+        in.advance();
+        c = in.peek();
+    }
+    bool any_digit = false;
+    int64_t point = 0;  // where the point falls, counted in kept digits
+    for (; is_digit(c); in.advance(), c = in.peek()) {
+        any_digit = true;
+        if (number.digit_count > 0 || c != '0') {
+            number.add_digit(static_cast<char>(c));
+            ++point;
+        }
+    }
+    if (c == '.') {
+        in.advance();
+        c = in.peek();
+        for (; is_digit(c); in.advance(), c = in.peek()) {
+            any_digit = true;
+            if (number.digit_count > 0 || c != '0') {
+                number.add_digit(static_cast<char>(c));
+            } else {
+                --point;
+            }
+        }
+    }
+    if (!any_digit) return ReadStatus::not_a_number;
+
+    int64_t exponent = 0;
+    if (c == 'e' || c == 'E') {
+        in.advance();
+        c = in.peek();
+        size_t taken = 1;
+        bool negative = false;
+        if (c == '+' || c == '-') {
+            negative = c == '-';
+            in.advance();
+            c = in.peek();
+            ++taken;
+        }
+        if (!is_digit(c)) {
+            in.unget(taken);
+        } else {
+            for (; is_digit(c); in.advance(), c = in.peek()) {
+                if (exponent < DecimalNumber::kExponentClamp) exponent = exponent * 10 + (c - '0');
+            }
+            if (negative) exponent = -exponent;
+        }
+    }
+    number.exponent = point + exponent;
+    return ReadStatus::number;
+}
+
+// Reads a number from the front of `text` into `value`; returns how many
+// bytes it took (leading white space included), or 0 if there is none.
+size_t read_single(std::string_view text, float& value);
+
+}  // namespace kestrion
