@@ -1,0 +1,110 @@
+#include "dialogue.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "expected_text.h"
+
+namespace kestrion {
+namespace {
+
+using namespace kestrion::testing;
+
+struct Outcome {
+    std::string out;
+    std::string err;
+    int status;
+};
+
+Outcome run(const std::string& input, size_t chunk = SIZE_MAX) {
+    MemorySource source(input, chunk);
+    MemorySink out, err;
+    const int status = run_dialogue(source, out, err);
+    return {out.text, err.text, status};
+}
+
+TEST(Dialogue, OneCycleThenEndOfInput) {
+    const Outcome r = run(kTypicalInput);
+    EXPECT_EQ(r.out, kBanner + kPrompts + kDashes + kTypicalReport + "star1 radius (0-1) : \n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 0);
+}
+
+TEST(Dialogue, SameTranscriptWhateverHowTheInputArrives) {
+    const std::string input = kTypicalInput + "\n\n 1\n1e\n" + kColdInput + "junk\n0.5 0.5 5800 5800 5500";
+    const Outcome whole = run(input);
+    for (size_t chunk : {size_t{1}, size_t{2}, size_t{7}}) {
+        const Outcome pieces = run(input, chunk);
+        EXPECT_EQ(pieces.out, whole.out) << chunk;
+        EXPECT_EQ(pieces.err, whole.err) << chunk;
+    }
+}
+
+TEST(Dialogue, EndOfInputAbandonsTheCycle) {
+    // Mid-cycle: three values read, no report.
+    Outcome r = run("1 2 3");
+    EXPECT_EQ(r.out, kBanner + kPrompts.substr(0, 84) + "\n");
+    EXPECT_EQ(r.status, 0);
+    // Empty input: the banner, the first prompt, a line end.
+    r = run("");
+    EXPECT_EQ(r.out, kBanner + "star1 radius (0-1) : \n");
+    // White space only is no value either.
+    r = run("\n \t\r\n");
+    EXPECT_EQ(r.out, kBanner + "star1 radius (0-1) : \n");
+}
+
+TEST(Dialogue, UnreadableTextKeepsTheOldValueAndDropsTheLine) {
+    // The first cycle sets every field; in the second, "oops 9" is dropped
+    // whole, so star2's radius keeps 0.9655… and the rest come from the next line.
+    const std::string input = kTypicalInput + "0.585\noops 9\n9.1292e+03 13270.027243044078 5.213010e+03\n";
+    const Outcome r = run(input);
+    EXPECT_EQ(r.out, kBanner + kPrompts + kDashes + kTypicalReport + kPrompts + kDashes + kTypicalReport +
+                         "star1 radius (0-1) : \n");
+}
+
+TEST(Dialogue, UnreadableFieldInTheFirstCycleStaysZero) {
+    const Outcome r = run("x\n1 5800 4000 5500\n");
+    EXPECT_EQ(r.out, kBanner + kPrompts + kDashes +
+                         report("0.000000", "1.000000", "5800.000000", "4000.000000", "0.000000", "1.000000",
+                                "5500.000000") +
+                         "star1 radius (0-1) : \n");
+}
+
+TEST(Dialogue, ExponentWithoutDigitsStaysForTheNextField) {
+    // "1e" reads 1; the "e" left behind is unreadable, so star2's radius keeps
+    // its 0 and the rest of that line goes.
+    const Outcome r = run("1e\n5800 4000 5500\n");
+    EXPECT_EQ(r.out, kBanner + kPrompts + kDashes +
+                         report("1.000000", "0.000000", "5800.000000", "4000.000000", "1.000000", "0.000000",
+                                "5500.000000") +
+                         "star1 radius (0-1) : \n");
+}
+
+TEST(Dialogue, OverflowLineFallsBetweenDashesAndReport) {
+    // Both streams into one sink, as with 2>&1.
+    const std::string input = kColdInput + kColdInput;
+    MemorySource source(input);
+    MemorySink both;
+    EXPECT_EQ(run_dialogue(source, both, both), 0);
+    const std::string cycle = kPrompts + kDashes + kOverflowLine + kColdReport;
+    EXPECT_EQ(both.text, kBanner + cycle + cycle + "star1 radius (0-1) : \n");
+}
+
+class FailingSink final : public ByteSink {
+public:
+    void write(const char*, size_t) override { throw StreamError("cannot write standard output: Broken pipe"); }
+};
+
+TEST(Dialogue, OutputFailureEndsWithStatusOneAndOneLine) {
+    std::string input;
+    for (int i = 0; i < 5000; ++i) input += kTypicalInput;
+    MemorySource source(input);
+    FailingSink out;
+    MemorySink err;
+    EXPECT_EQ(run_dialogue(source, out, err), 1);
+    EXPECT_EQ(err.text, "kestrion: cannot write standard output: Broken pipe\n");
+}
+
+}  // namespace
+}  // namespace kestrion

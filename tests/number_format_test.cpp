@@ -1,0 +1,89 @@
+#include "number_format.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+namespace kestrion {
+namespace {
+
+std::string fixed6(float v) {
+    char buffer[kMaxFixed6Length];
+    char* end = format_fixed6(v, buffer);
+    EXPECT_LE(static_cast<size_t>(end - buffer), kMaxFixed6Length);
+    return std::string(buffer, end);
+}
+
+// The plain rule for every finite value: the C library's "%f" of the value widened.
+void expect_printf(float v) {
+    char want[64];
+    std::snprintf(want, sizeof want, "%f", static_cast<double>(v));
+    char got[kMaxFixed6Length];
+    const size_t length = static_cast<size_t>(format_fixed6(v, got) - got);
+    ASSERT_TRUE(length == std::strlen(want) && std::memcmp(got, want, length) == 0)
+        << "bits " << std::hex << std::bit_cast<uint32_t>(v) << ": " << want;
+}
+
+TEST(FormatFixed6, SpecialValues) {
+    EXPECT_EQ(fixed6(0.0f), "0.000000");
+    EXPECT_EQ(fixed6(-0.0f), "-0.000000");
+    EXPECT_EQ(fixed6(std::numeric_limits<float>::infinity()), "inf");
+    EXPECT_EQ(fixed6(-std::numeric_limits<float>::infinity()), "-inf");
+    EXPECT_EQ(fixed6(std::bit_cast<float>(0x7fc00000u)), "nan");
+    EXPECT_EQ(fixed6(std::bit_cast<float>(0xffc00000u)), "nan");  // sign bit set
+    EXPECT_EQ(fixed6(std::bit_cast<float>(0x7f800001u)), "nan");  // signalling
+    EXPECT_EQ(fixed6(std::numeric_limits<float>::max()), "340282346638528859811704183484516925440.000000");
+    EXPECT_EQ(fixed6(-std::numeric_limits<float>::denorm_min()), "-0.000000");
+}
+
+TEST(FormatFixed6, TiesGoToEven) {
+    EXPECT_EQ(fixed6(0.0078125f), "0.007812");   // 7812.5 millionths
+    EXPECT_EQ(fixed6(0.0234375f), "0.023438");   // 23437.5
+    EXPECT_EQ(fixed6(-0.0078125f), "-0.007812");
+    EXPECT_EQ(fixed6(5213.0097656f), "5213.009766");
+}
+
+// A value prints a tie exactly when it is an odd multiple of 1/128: then and
+// only then is value × 10^6 an integer plus one half. Every such single.
+TEST(FormatFixed6, EveryTieMatchesPrintf) {
+    for (uint32_t odd = 1; odd < (1u << 24); odd += 2) {
+        const float v = static_cast<float>(odd) / 128.0f;
+        expect_printf(v);
+        if (odd % 7 == 1) expect_printf(-v);
+    }
+}
+
+TEST(FormatFixed6, MatchesPrintfAcrossEveryExponent) {
+    std::mt19937 random(20261208);
+    // Every biased exponent, subnormals included, with random significands and signs.
+    for (uint32_t exponent = 0; exponent < 255; ++exponent) {
+        for (int i = 0; i < 40'000; ++i) {
+            const uint32_t bits = (static_cast<uint32_t>(random()) & 0x807fffffu) | (exponent << 23);
+            expect_printf(std::bit_cast<float>(bits));
+        }
+        expect_printf(std::bit_cast<float>(exponent << 23));
+        expect_printf(std::bit_cast<float>((exponent << 23) | 0x7fffffu));
+    }
+}
+
+TEST(FormatFixed6, MatchesPrintfAroundRoundingBoundaries) {
+    // Neighbours of k + 0.5 millionths and of whole numbers, where the rounding turns.
+    std::mt19937 random(3);
+    for (int i = 0; i < 500'000; ++i) {
+        const double units = static_cast<double>(random() % 2'000'000'000) + 0.5;
+        const float v = static_cast<float>(units / 1e6);
+        expect_printf(v);
+        expect_printf(std::nextafter(v, 0.0f));
+        expect_printf(std::nextafter(v, INFINITY));
+    }
+}
+
+}  // namespace
+}  // namespace kestrion

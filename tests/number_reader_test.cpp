@@ -1,0 +1,172 @@
+#include "number_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+namespace kestrion {
+namespace {
+
+// The plain rule: the C library's correctly rounded strtod, then a store to single.
+float reference(const std::string& literal) { return static_cast<float>(std::strtod(literal.c_str(), nullptr)); }
+
+void expect_same_as_reference(const std::string& literal) {
+    float value = 0;
+    ASSERT_EQ(read_single(literal, value), literal.size()) << literal;
+    const float want = reference(literal);
+    ASSERT_EQ(std::bit_cast<uint32_t>(value), std::bit_cast<uint32_t>(want)) << literal;
+}
+
+struct Case {
+    const char* text;
+    size_t consumed;  // 0: not a number
+    float value;
+};
+
+TEST(ReadGrammar, LongestNumberPrefixIsRead) {
+    const Case cases[] = {
+        {"5", 1, 5},          {".5", 2, 0.5f},      {"5.", 2, 5},          {"+5", 2, 5},
+        {"-.5e1", 5, -5},     {"5e3", 3, 5000},     {"5E+3", 4, 5000},     {"2.5e-1", 6, 0.25f},
+        {"  \n\t\r 42 ", 8, 42}, {"5800\r\n", 4, 5800}, {"1e", 1, 1},       {"1e+", 1, 1},
+        {"1E-x", 1, 1},       {"1ex", 1, 1},        {"0x10", 1, 0},        {"12abc", 2, 12},
+        {"3.25.5", 4, 3.25f}, {"00012", 5, 12},     {"-0", 2, -0.0f},      {"1e0005", 6, 1e5f},
+    };
+    for (const Case& c : cases) {
+        float value = -99;
+        EXPECT_EQ(read_single(c.text, value), c.consumed) << c.text;
+        EXPECT_EQ(std::bit_cast<uint32_t>(value), std::bit_cast<uint32_t>(c.value)) << c.text;
+    }
+}
+
+TEST(ReadGrammar, TextWithoutDigitsIsNotANumber) {
+    for (const char* text : {"", "   \n", "-", "+", ".", "-.", "--5", "+-5", "e5", ".e1", "inf", "-inf", "nan",
+                             "infinity", "x", "\x01", "abc"}) {
+        float value = 7;
+        EXPECT_EQ(read_single(text, value), 0u) << text;
+        EXPECT_EQ(value, 7) << text;
+    }
+    float value = 7;
+    EXPECT_EQ(read_single(std::string("\0" "5", 2), value), 0u);  // a NUL is not white space
+}
+
+TEST(ReadRounding, DecimalRoundsToDoubleThenToSingle) {
+    // Straight to single this rounds the other way.
+    const std::string literal = "7.6335284113883971e-01";
+    float value = 0;
+    read_single(literal, value);
+    EXPECT_EQ(value, static_cast<float>(0.76335284113883971));
+    EXPECT_NE(std::bit_cast<uint32_t>(value), std::bit_cast<uint32_t>(std::strtof(literal.c_str(), nullptr)));
+}
+
+TEST(ReadRounding, OutOfRangeFollowsIeee) {
+    const Case cases[] = {
+        {"1e39", 4, INFINITY},    {"-1e39", 5, -INFINITY}, {"1e-50", 5, 0.0f}, {"-1e-50", 6, -0.0f},
+        {"1e400", 5, INFINITY},   {"1e-400", 6, 0.0f},     {"0e999999", 8, 0}, {"1.4e-45", 7, 1.4e-45f},
+        {"3.4028235e38", 12, 3.4028235e38f},
+    };
+    for (const Case& c : cases) {
+        float value = -99;
+        EXPECT_EQ(read_single(c.text, value), c.consumed) << c.text;
+        EXPECT_EQ(std::bit_cast<uint32_t>(value), std::bit_cast<uint32_t>(c.value)) << c.text;
+    }
+}
+
+TEST(ReadRounding, HugeExponentsSaturate) {
+    const std::string nines(400, '9');
+    const std::string zeros(400, '0');
+    float value = 0;
+    EXPECT_EQ(read_single("1e" + nines, value), 402u);
+    EXPECT_EQ(value, INFINITY);
+    EXPECT_EQ(read_single("1e-" + nines, value), 403u);
+    EXPECT_EQ(value, 0.0f);
+    EXPECT_EQ(read_single("0.00e" + nines, value), 405u);
+    EXPECT_EQ(value, 0.0f);
+    EXPECT_EQ(read_single("2.5e" + zeros + "1", value), 405u);
+    EXPECT_EQ(value, 25.0f);
+    // The point sits 400 places in, the exponent pulls it back.
+    EXPECT_EQ(read_single("1" + zeros + "e-400", value), 406u);
+    EXPECT_EQ(value, 1.0f);
+}
+
+TEST(ReadRounding, LongLiteralsKeepOnlyWhetherTheTailIsZero) {
+    // The exact midpoint between two doubles, then 100,000 more digits: all
+    // zeros is a tie (to even), one late nonzero digit tips it up.
+    const std::string midpoint = "1.00000000000000011102230246251565404236316680908203125";
+    const std::string zeros(100'000, '0');
+    expect_same_as_reference(midpoint);
+    expect_same_as_reference(midpoint + zeros);
+    expect_same_as_reference(midpoint + zeros + "1");
+    expect_same_as_reference("0." + zeros + "123e100005");
+    expect_same_as_reference(std::string(100'000, '3') + "e-99990");
+    // Midpoint between two singles, as a double, with a long tail.
+    expect_same_as_reference("1.000000059604644775390625" + zeros);
+    expect_same_as_reference("1.000000059604644775390625" + zeros + "1");
+}
+
+// Literals near the midpoints of neighbouring singles, where reading
+// straight to single and reading through double can part ways.
+TEST(ReadRounding, MatchesStrtodNearSingleMidpoints) {
+    std::mt19937_64 random(20261208);
+    char text[64];
+    for (int i = 0; i < 200'000; ++i) {
+        uint32_t bits = static_cast<uint32_t>(random()) & 0x7f7fffffu;
+        const float low = std::bit_cast<float>(bits);
+        const float high = std::nextafter(low, INFINITY);
+        const double mid = (static_cast<double>(low) + static_cast<double>(high)) / 2;
+        const int digits = 9 + static_cast<int>(random() % 9);  // 9 to 17 significant digits
+        std::snprintf(text, sizeof text, "%.*e", digits - 1, mid);
+        expect_same_as_reference(text);
+        // Nudge the last digit: both neighbours of the midpoint in decimal.
+        std::string nudged = text;
+        const size_t e = nudged.find('e');
+        char& last = nudged[e - 1];
+        last = last == '9' ? '8' : static_cast<char>(last + 1);
+        expect_same_as_reference(nudged);
+    }
+}
+
+TEST(ReadRounding, MatchesStrtodOnGeneratedLiterals) {
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 300'000; ++i) {
+        std::string literal;
+        if (random() % 4 == 0) literal += random() % 2 ? '-' : '+';
+        const int int_digits = static_cast<int>(random() % 12);
+        const int frac_digits = static_cast<int>(random() % 25);
+        for (int d = 0; d < int_digits; ++d) literal += static_cast<char>('0' + random() % 10);
+        if (frac_digits > 0 || int_digits == 0) {
+            literal += '.';
+            for (int d = 0; d < std::max(frac_digits, int_digits == 0 ? 1 : 0); ++d)
+                literal += static_cast<char>('0' + random() % 10);
+        }
+        if (random() % 2) {
+            literal += random() % 2 ? 'e' : 'E';
+            const int exponent = static_cast<int>(random() % 700) - 350;
+            literal += std::to_string(exponent);
+        }
+        expect_same_as_reference(literal);
+    }
+}
+
+TEST(ReadRounding, MatchesStrtodOnEveryExactSingleWrittenOut) {
+    // Round trips: each single printed with 9 and 17 digits reads back exactly.
+    std::mt19937 random(11);
+    char text[64];
+    for (int i = 0; i < 100'000; ++i) {
+        const float f = std::bit_cast<float>(static_cast<uint32_t>(random()) & 0x7f7fffffu);
+        std::snprintf(text, sizeof text, "%.8e", static_cast<double>(f));
+        float value = 0;
+        read_single(text, value);
+        ASSERT_EQ(value, f) << text;
+        std::snprintf(text, sizeof text, "%.16e", static_cast<double>(f));
+        expect_same_as_reference(text);
+    }
+}
+
+}  // namespace
+}  // namespace kestrion
