@@ -3,20 +3,45 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace kestrion::testing {
 
+enum class Output {
+    pipe,         // read by the test
+    dev_full,     // every write fails: no space left
+    closed,       // no descriptor 1 at all
+    broken_pipe,  // a pipe whose reader has gone
+};
+
+struct Launch {
+    std::vector<std::string> args;
+    bool merge_error = false;  // standard error into standard output's pipe, as 2>&1
+    Output output = Output::pipe;
+    bool ignore_sigpipe = true;       // the child's SIGPIPE disposition
+    bool close_input = false;         // no descriptor 0
+    size_t output_limit = SIZE_MAX;   // stop reading after this much, as `| head -c` does
+};
+
 struct Finished {
     std::string out;
     std::string err;
     int status = -1;  // exit status, or 128 + signal number
+    long peak_rss_kib = 0;
 };
 
-// Feeds `input` to standard input, then closes it. With `merge_error`,
-// standard error shares standard output's pipe, as with 2>&1.
-Finished run_program(const std::vector<std::string>& args, const std::string& input, bool merge_error = false);
+// Fills a buffer with the next piece of input; 0 ends it.
+using Feed = std::function<size_t(char* buffer, size_t size)>;
+
+Finished run_program(const Launch& launch, Feed feed);
+Finished run_program(const Launch& launch, const std::string& input);
+inline Finished run_program(const std::vector<std::string>& args, const std::string& input,
+                            bool merge_error = false) {
+    return run_program(Launch{args, merge_error}, input);
+}
 
 // A running child driven through pipes, a step at a time.
 class Child {
@@ -27,7 +52,6 @@ public:
     Child& operator=(const Child&) = delete;
 
     void write(const std::string& text);
-    void close_input();
     // Reads standard output until everything read so far ends with `text`;
     // false if that takes longer than `timeout_ms` or the output ends first.
     bool wait_for_output_ending(const std::string& text, int timeout_ms = 5000);

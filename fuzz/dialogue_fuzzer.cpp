@@ -1,0 +1,41 @@
+// Drives the whole dialogue over arbitrary input bytes. Beyond what the
+// sanitizers catch, it checks that the transcript does not depend on how the
+// input is split into reads, and that a run always ends well.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "dialogue.h"
+
+namespace {
+
+constexpr std::string_view kBanner = "\n<<< Kestrion : Ver 2.00 >>>\n\nExit with CTRL+C\n\n";
+constexpr std::string_view kOverflowLine = "\r\npow: OVERFLOW error\r\n";
+
+void check(bool ok) {
+    if (!ok) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+
+    kestrion::MemorySource whole(input);
+    kestrion::MemorySink out, err;
+    check(kestrion::run_dialogue(whole, out, err) == 0);
+    check(std::string_view(out.text).starts_with(kBanner));
+    check(std::string_view(out.text).ends_with(": \n"));
+    check(err.text.size() % kOverflowLine.size() == 0);
+    for (size_t at = 0; at < err.text.size(); at += kOverflowLine.size()) {
+        check(std::string_view(err.text).substr(at, kOverflowLine.size()) == kOverflowLine);
+    }
+
+    const size_t chunk = size == 0 ? 1 : 1 + data[0] % 5;
+    kestrion::MemorySource pieces(input, chunk);
+    kestrion::MemorySink out2, err2;
+    check(kestrion::run_dialogue(pieces, out2, err2) == 0);
+    check(out2.text == out.text && err2.text == err.text);
+    return 0;
+}

@@ -1,0 +1,163 @@
+// The built program against hostile input and failing output.
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "expected_text.h"
+#include "process.h"
+
+namespace kestrion {
+namespace {
+
+using namespace kestrion::testing;
+
+constexpr size_t kGiB = size_t{1} << 30;
+// Fixed buffers, whatever the input; sanitizer runtimes add their own.
+constexpr long kPeakMemoryKib = 16 * 1024;
+
+const std::string kEndAtFirstPrompt = "star1 radius (0-1) : \n";
+// The typical pair after its first value.
+const std::string kTypicalTail = " 0.9655985959905 9.1292e+03 13270.027243044078 5.213010e+03\n";
+
+// `count` bytes of `fill`, then `tail`, produced piece by piece.
+Feed repeated(char fill, size_t count, std::string tail) {
+    return [=, left = count, at = size_t{0}](char* buffer, size_t size) mutable {
+        if (left > 0) {
+            const size_t n = std::min(size, left);
+            std::memset(buffer, fill, n);
+            left -= n;
+            return n;
+        }
+        const size_t n = std::min(size, tail.size() - at);
+        std::memcpy(buffer, tail.data() + at, n);
+        at += n;
+        return n;
+    };
+}
+
+void expect_bounded_memory(const Finished& f) {
+#ifndef KESTRION_SANITIZED
+    EXPECT_LT(f.peak_rss_kib, kPeakMemoryKib);
+#else
+    (void)f;
+#endif
+}
+
+TEST(HostileInput, GibibyteLineOfLettersIsDiscarded) {
+    // Star1's radius keeps its 0; the next line fills the other four.
+    const Finished f = run_program(Launch{{KESTRION_BINARY}}, repeated('x', kGiB, "\n" + kTypicalTail));
+    EXPECT_EQ(f.out, kBanner + kPrompts + kDashes +
+                         report("0.000000", "0.965599", "9129.200195", "13270.027344", "0.000000", "1.000000",
+                                "5213.009766") +
+                         kEndAtFirstPrompt);
+    EXPECT_EQ(f.status, 0);
+    expect_bounded_memory(f);
+}
+
+TEST(HostileInput, GibibyteOfDigitsIsOneNumber) {
+    // A billion-digit radius is far past single range: inf, so its share is inf/inf.
+    const Finished f = run_program(Launch{{KESTRION_BINARY}}, repeated('7', kGiB, kTypicalTail));
+    EXPECT_EQ(f.out, kBanner + kPrompts + kDashes +
+                         report("inf", "0.965599", "9129.200195", "13270.027344", "nan", "nan", "5213.009766") +
+                         kEndAtFirstPrompt);
+    EXPECT_EQ(f.status, 0);
+    expect_bounded_memory(f);
+}
+
+TEST(HostileInput, LongLiteralsAndExponentsRoundCorrectly) {
+    // 0.585 followed by 100,000 zeros and a 1, and an exponent of 400 digits:
+    // both still read as 0.585 and 9129.2 do.
+    const std::string radius = "0.585" + std::string(100'000, '0') + "1";
+    const std::string temperature = "9.1292e" + std::string(399, '0') + "3";
+    const Finished f = run_program({KESTRION_BINARY},
+                                   radius + " 0.9655985959905 " + temperature + " 13270.027243044078 5.213010e+03\n");
+    EXPECT_EQ(f.out, kBanner + kPrompts + kDashes + kTypicalReport + kEndAtFirstPrompt);
+    EXPECT_EQ(f.status, 0);
+}
+
+TEST(HostileInput, MalformedNumbersKeepTheOldValues) {
+    // After a full cycle, every field of the next two is unreadable or cut
+    // short, so both repeat the first report; the "E+" left at the end is
+    // unreadable too, and takes its line.
+    const std::string input = kTypicalInput + "-\n.\n+.\n--5\n5.213010e+03\n" +
+                              "0.585e\n9.1292e+03 13270.027243044078 5213.010E+\n";
+    const Finished f = run_program({KESTRION_BINARY}, input);
+    const std::string cycle = kPrompts + kDashes + kTypicalReport;
+    EXPECT_EQ(f.out, kBanner + cycle + cycle + cycle + "star1 radius (0-1) : star2 radius (0-1) : \n");
+    EXPECT_EQ(f.err, "");
+    EXPECT_EQ(f.status, 0);
+}
+
+TEST(HostileInput, NulBytesAreUnreadableText) {
+    // 0.585 reads; the NUL after it is where star2's radius fails, taking the
+    // rest of that line with it.
+    const std::string input = std::string("0.585\0 0.5\n", 11) + "9.1292e+03 13270.027243044078 5.213010e+03\n" +
+                              std::string("\0\0\0\n", 4);
+    const Finished f = run_program({KESTRION_BINARY}, input);
+    EXPECT_EQ(f.out, kBanner + kPrompts + kDashes +
+                         report("0.585000", "0.000000", "9129.200195", "13270.027344", "1.000000", "0.000000",
+                                "5213.009766") +
+                         "star1 radius (0-1) : star2 radius (0-1) : \n");
+    EXPECT_EQ(f.status, 0);
+}
+
+TEST(HostileInput, CrLfLineEnds) {
+    const Finished f = run_program(
+        {KESTRION_BINARY}, "0.585\r\n0.9655985959905\r\n9.1292e+03\r\n13270.027243044078\r\n5.213010e+03\r\n");
+    EXPECT_EQ(f.out, kBanner + kPrompts + kDashes + kTypicalReport + kEndAtFirstPrompt);
+}
+
+TEST(HostileInput, ClosedStandardInputIsAReadFailure) {
+    Launch launch{{KESTRION_BINARY}};
+    launch.close_input = true;
+    const Finished f = run_program(launch, "");
+    EXPECT_EQ(f.err, "kestrion: cannot read standard input: Bad file descriptor\n");
+    EXPECT_EQ(f.status, 1);
+}
+
+std::string catalogue(int cycles) {
+    std::string text;
+    for (int i = 0; i < cycles; ++i) text += kTypicalInput;
+    return text;
+}
+
+TEST(OutputFailure, FullDisk) {
+    Launch launch{{KESTRION_BINARY}};
+    launch.output = Output::dev_full;
+    const Finished f = run_program(launch, catalogue(10));
+    EXPECT_EQ(f.err, "kestrion: cannot write standard output: No space left on device\n");
+    EXPECT_EQ(f.status, 1);
+}
+
+TEST(OutputFailure, ClosedPipeWithSigpipeIgnored) {
+    Launch launch{{KESTRION_BINARY}};
+    launch.output = Output::broken_pipe;
+    const Finished f = run_program(launch, catalogue(10));
+    EXPECT_EQ(f.err, "kestrion: cannot write standard output: Broken pipe\n");
+    EXPECT_EQ(f.status, 1);
+}
+
+TEST(OutputFailure, ClosedDescriptor) {
+    Launch launch{{KESTRION_BINARY}};
+    launch.output = Output::closed;
+    const Finished f = run_program(launch, catalogue(10));
+    EXPECT_EQ(f.err, "kestrion: cannot write standard output: Bad file descriptor\n");
+    EXPECT_EQ(f.status, 1);
+}
+
+TEST(OutputFailure, ReaderLeavingEndsQuietlyWithSigpipeAtDefault) {
+    // As in `kestrion < catalogue | head`: the reader takes a little and goes.
+    Launch launch{{KESTRION_BINARY}};
+    launch.ignore_sigpipe = false;
+    launch.output_limit = 1000;
+    const Finished f = run_program(launch, catalogue(100'000));
+    EXPECT_EQ(f.err, "");
+    EXPECT_EQ(f.status, 128 + SIGPIPE);
+}
+
+}  // namespace
+}  // namespace kestrion
