@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 
 extern char** environ;
 
@@ -47,11 +48,20 @@ pid_t spawn(const std::vector<std::string>& args, int in, int out, int err, bool
         posix_spawnattr_setsigdefault(&attributes, &set);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     }
+    // A cross build runs the program under its emulator: "qemu-aarch64|-L|…".
+    std::vector<std::string> command;
+    const std::string_view launcher = KESTRION_LAUNCHER;
+    for (size_t at = 0; at < launcher.size();) {
+        const size_t bar = std::min(launcher.find('|', at), launcher.size());
+        command.emplace_back(launcher.substr(at, bar - at));
+        at = bar + 1;
+    }
+    command.insert(command.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : command) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     pid_t pid;
-    const int rc = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    const int rc = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (rc != 0) throw std::runtime_error("cannot start " + args[0]);

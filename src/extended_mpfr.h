@@ -1,0 +1,45 @@
+// Extended precision emulated with GNU MPFR: 64-bit significand, the x87
+// exponent range with its subnormals, round to nearest even, and stores to
+// single and double rounded once, as the hardware does. Values live in
+// their own storage: no allocation, ever.
+#pragma once
+
+#include <mpfr.h>
+
+namespace kestrion {
+
+class MpfrExtended {
+public:
+    explicit MpfrExtended(float f);
+    explicit MpfrExtended(double d);
+    static MpfrExtended from_decimal(const char* text);
+    MpfrExtended(const MpfrExtended& other);
+    MpfrExtended& operator=(const MpfrExtended& other);
+
+    float to_float() const;
+    double to_double() const;
+
+    friend MpfrExtended operator+(const MpfrExtended& a, const MpfrExtended& b);
+    friend MpfrExtended operator-(const MpfrExtended& a, const MpfrExtended& b);
+    friend MpfrExtended operator*(const MpfrExtended& a, const MpfrExtended& b);
+    friend MpfrExtended operator/(const MpfrExtended& a, const MpfrExtended& b);
+    friend bool operator>=(const MpfrExtended& a, const MpfrExtended& b);
+    friend bool operator<=(const MpfrExtended& a, const MpfrExtended& b);
+    friend MpfrExtended exp(const MpfrExtended& a);
+    friend MpfrExtended log(const MpfrExtended& a);
+
+    static constexpr mpfr_prec_t kPrecision = 64;
+
+private:
+    MpfrExtended();  // +0, and the exponent range set up
+    mpfr_ptr get() { return &value_; }
+    mpfr_srcptr get() const { return &value_; }
+    // Applies the x87 subnormal range to a freshly rounded result.
+    void settle(int ternary);
+
+    static constexpr size_t kLimbs = (kPrecision + GMP_NUMB_BITS - 1) / GMP_NUMB_BITS;
+    mp_limb_t limbs_[kLimbs];
+    __mpfr_struct value_;
+};
+
+}  // namespace kestrion

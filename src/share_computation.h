@@ -1,0 +1,96 @@
+// The share computation, written once over an extended-precision type `Ext`
+// (hardware or emulated): every intermediate is an `Ext`, and every value
+// stored in the record is rounded to single precision.
+#pragma once
+
+#include <limits>
+
+#include "star_pair.h"
+
+namespace kestrion {
+
+// |t| at or past this bound overflows (t > 0) or underflows (t < 0).
+inline constexpr double kPowerLimit = 709.78125;
+
+// x^y as e^(y·ln x), given ln x already computed: t = y·ln x is extended;
+// t >= kPowerLimit gives +inf and writes the overflow line, t <= -kPowerLimit
+// gives 0 silently; y == 0 gives 1.
+template <class Ext>
+Ext power_from_log(const Ext& log_x, double y, ErrorLineSink& errors) {
+    if (y == 0) return Ext(1.0);
+    const Ext t = Ext(y) * log_x;
+    if (t >= Ext(kPowerLimit)) {
+        errors.write_error_line("\r\npow: OVERFLOW error\r\n");
+        return Ext(std::numeric_limits<double>::infinity());
+    }
+    if (t <= Ext(-kPowerLimit)) return Ext(0.0);
+    return exp(t);
+}
+
+template <class Ext>
+Ext power(double x, double y, ErrorLineSink& errors) {
+    return power_from_log(log(Ext(x)), y, errors);
+}
+
+template <class Ext>
+struct ShareConstants {
+    static constexpr double kPlanck = 6.626176e-34;
+    static constexpr double kLightSpeed = 299792458;
+    static constexpr double kBoltzmann = 1.380662e-23;
+    static constexpr double kExpBase = 2.71828182846;  // the 12-digit decimal, not e itself
+    static constexpr double kAngstrom = 1e-10;
+
+    static const ShareConstants& get() {
+        static const ShareConstants constants;
+        return constants;
+    }
+
+    Ext log_base = log(Ext(kExpBase));
+    // The extended value nearest 10^-13, finer than the double 1e-13 widened.
+    Ext radiance_scale = Ext::from_decimal("1e-13");
+    Ext planck{kPlanck}, light_speed{kLightSpeed}, boltzmann{kBoltzmann}, angstrom{kAngstrom};
+    Ext one{1.0f}, two{2.0f};
+};
+
+// Exponential factor, radiance and luminosity of one star.
+template <class Ext>
+void compute_star(float temperature, float radius, float wavelength_m, float wavelength_m5, float& radiance,
+                  float& luminosity, ErrorLineSink& errors) {
+    const ShareConstants<Ext>& k = ShareConstants<Ext>::get();
+    const Ext& h = k.planck;
+    const Ext& c = k.light_speed;
+
+    const double y = ((((h * c) / Ext(wavelength_m)) / k.boltzmann) / Ext(temperature)).to_double();
+    radiance = power_from_log(k.log_base, y, errors).to_float();
+
+    Ext a = ((k.two * h) * c) * c;
+    a = a / Ext(wavelength_m5);
+    Ext b = Ext(radiance) - k.one;
+    b = k.one / b;
+    a = a * b;
+    a = a * k.radiance_scale;
+    radiance = a.to_float();
+
+    const Ext r(radius);
+    luminosity = ((Ext(radiance) * r) * r).to_float();
+}
+
+template <class Ext>
+void compute_shares_with(StarPairValues& v, ErrorLineSink& errors) {
+    const ShareConstants<Ext>& k = ShareConstants<Ext>::get();
+    v.wavelength_m = (Ext(v.wavelength_angstrom) * k.angstrom).to_float();
+    const Ext lambda(v.wavelength_m);
+    v.wavelength_m5 = ((((lambda * lambda) * lambda) * lambda) * lambda).to_float();
+
+    // Star 1 in full, its error line included, before any work on star 2.
+    compute_star<Ext>(v.star1_temperature, v.star1_radius, v.wavelength_m, v.wavelength_m5, v.star1_radiance,
+                      v.star1_luminosity, errors);
+    compute_star<Ext>(v.star2_temperature, v.star2_radius, v.wavelength_m, v.wavelength_m5, v.star2_radiance,
+                      v.star2_luminosity, errors);
+
+    const Ext l1(v.star1_luminosity), l2(v.star2_luminosity);
+    v.star1_share = (l1 / (l1 + l2)).to_float();
+    v.star2_share = (k.one - Ext(v.star1_share)).to_float();
+}
+
+}  // namespace kestrion
