@@ -125,28 +125,22 @@ std::string catalogue(int cycles) {
     return text;
 }
 
-TEST(OutputFailure, FullDisk) {
-    Launch launch{{KESTRION_BINARY}};
-    launch.output = Output::dev_full;
-    const Finished f = run_program(launch, catalogue(10));
-    EXPECT_EQ(f.err, "kestrion: cannot write standard output: No space left on device\n");
-    EXPECT_EQ(f.status, 1);
-}
-
-TEST(OutputFailure, ClosedPipeWithSigpipeIgnored) {
-    Launch launch{{KESTRION_BINARY}};
-    launch.output = Output::broken_pipe;
-    const Finished f = run_program(launch, catalogue(10));
-    EXPECT_EQ(f.err, "kestrion: cannot write standard output: Broken pipe\n");
-    EXPECT_EQ(f.status, 1);
-}
-
-TEST(OutputFailure, ClosedDescriptor) {
-    Launch launch{{KESTRION_BINARY}};
-    launch.output = Output::closed;
-    const Finished f = run_program(launch, catalogue(10));
-    EXPECT_EQ(f.err, "kestrion: cannot write standard output: Bad file descriptor\n");
-    EXPECT_EQ(f.status, 1);
+TEST(OutputFailure, EndsWithStatusOneAndALineNamingTheFailure) {
+    const struct {
+        Output output;
+        const char* cause;
+    } cases[] = {
+        {Output::dev_full, "No space left on device"},
+        {Output::broken_pipe, "Broken pipe"},  // SIGPIPE ignored
+        {Output::closed, "Bad file descriptor"},
+    };
+    for (const auto& c : cases) {
+        Launch launch{{KESTRION_BINARY}};
+        launch.output = c.output;
+        const Finished f = run_program(launch, catalogue(10));
+        EXPECT_EQ(f.err, std::string("kestrion: cannot write standard output: ") + c.cause + "\n");
+        EXPECT_EQ(f.status, 1) << c.cause;
+    }
 }
 
 TEST(OutputFailure, ReaderLeavingEndsQuietlyWithSigpipeAtDefault) {

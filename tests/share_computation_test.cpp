@@ -1,21 +1,17 @@
 #include "share_computation.h"
-#include "extended.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-#include <string>
-#include <vector>
+
+#include "extended.h"
+#include "recording_sink.h"
 
 namespace kestrion {
 namespace {
 
-class RecordingSink final : public ErrorLineSink {
-public:
-    void write_error_line(std::string_view line) override { lines.emplace_back(line); }
-    std::vector<std::string> lines;
-};
+using testing::RecordingSink;
 
 // With ln x = 1 the product t is y itself, so the bounds can be hit exactly.
 const Extended kUnitLog(1.0);

@@ -12,15 +12,12 @@
 
 #include "number_format.h"
 #include "number_reader.h"
+#include "recording_sink.h"
 
 namespace kestrion {
 namespace {
 
-class RecordingSink final : public ErrorLineSink {
-public:
-    void write_error_line(std::string_view line) override { lines.emplace_back(line); }
-    std::vector<std::string> lines;
-};
+using testing::RecordingSink;
 
 std::string fixed6(float v) {
     char buffer[kMaxFixed6Length];
