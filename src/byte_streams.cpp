@@ -1,5 +1,6 @@
 #include "byte_streams.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,13 +14,22 @@ namespace {
     throw StreamError(std::string(what) + " " + name + ": " + std::strerror(error));
 }
 
+// A descriptor inherited in non-blocking mode is waited on, not failed.
+bool retry(int fd, short events) {
+    if (errno == EINTR) return true;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
+    pollfd p = {fd, events, 0};
+    ::poll(&p, 1, -1);
+    return true;
+}
+
 }  // namespace
 
 size_t FdSource::read(char* buffer, size_t size) {
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, size);
         if (n >= 0) return static_cast<size_t>(n);
-        if (errno != EINTR) fail("cannot read", name_, errno);
+        if (!retry(fd_, POLLIN)) fail("cannot read", name_, errno);
     }
 }
 
@@ -27,7 +37,7 @@ void FdSink::write(const char* data, size_t size) {
     while (size > 0) {
         const ssize_t n = ::write(fd_, data, size);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (retry(fd_, POLLOUT)) continue;
             fail("cannot write", name_, errno);
         }
         data += n;

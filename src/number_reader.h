@@ -15,9 +15,9 @@ namespace kestrion {
 // two doubles has at most 767 significant digits.
 struct DecimalNumber {
     static constexpr int kMaxDigits = 800;
-    // Exponents beyond this already overflow or underflow; larger typed
-    // exponents are clamped to it.
-    static constexpr int64_t kExponentClamp = 1'000'000'000;
+    // Typed exponents stop growing here: far past any overflow or underflow,
+    // even after shifting by the digit count of any input that can exist.
+    static constexpr int64_t kExponentClamp = 100'000'000'000'000'000;
 
     bool negative = false;
     bool dropped_nonzero = false;

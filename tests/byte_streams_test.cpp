@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kestrion {
@@ -136,6 +137,26 @@ TEST(FdStreams, WriteFailureNamesTheStreamAndCause) {
         EXPECT_STREQ(e.what(), "cannot write standard output: No space left on device");
     }
     ::close(fd);
+}
+
+TEST(FdStreams, NonBlockingDescriptorsWaitInsteadOfFailing) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ::fcntl(fds[0], F_SETFL, O_NONBLOCK);
+    ::fcntl(fds[1], F_SETFL, O_NONBLOCK);
+    std::thread writer([&] {
+        FdSink sink(fds[1], "standard output");
+        const std::string block(1 << 20, 'k');  // far more than the pipe holds
+        sink.write(block.data(), block.size());
+        ::close(fds[1]);
+    });
+    FdSource source(fds[0], "standard input");
+    size_t total = 0;
+    char buffer[4096];
+    for (size_t n; (n = source.read(buffer, sizeof buffer)) > 0;) total += n;
+    writer.join();
+    EXPECT_EQ(total, size_t{1} << 20);
+    ::close(fds[0]);
 }
 
 TEST(FdStreams, ReadFailureIsReported) {
