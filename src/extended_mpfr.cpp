@@ -1,6 +1,9 @@
 #include "extended_mpfr.h"
 
 #include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 
 namespace kestrion {
 namespace {
@@ -10,7 +13,34 @@ namespace {
 constexpr mpfr_exp_t kExtendedEmax = 16384;
 constexpr mpfr_exp_t kExtendedEminSubnormal = -16444;
 
-bool set_extended_range() {
+// GMP's allocation functions, wrapped so that a block never shrinks. MPFR's
+// exp resizes a few cached integers down and up again on every call; with
+// blocks that keep their size, a cycle allocates nothing once warmed up.
+struct alignas(std::max_align_t) BlockHeader {
+    size_t capacity;
+};
+
+void* grow(BlockHeader* block, size_t size) {
+    block = static_cast<BlockHeader*>(std::realloc(block, sizeof(BlockHeader) + size));
+    if (block == nullptr) {
+        std::fputs("kestrion: out of memory\n", stderr);
+        std::abort();
+    }
+    block->capacity = size;
+    return block + 1;
+}
+
+void* allocate(size_t size) { return grow(nullptr, size); }
+
+void* reallocate(void* data, size_t, size_t size) {
+    BlockHeader* block = static_cast<BlockHeader*>(data) - 1;
+    return size <= block->capacity ? data : grow(block, size);
+}
+
+void release(void* data, size_t) { std::free(static_cast<BlockHeader*>(data) - 1); }
+
+bool set_up_mpfr() {
+    mp_set_memory_functions(allocate, reallocate, release);
     mpfr_set_emin(kExtendedEminSubnormal);
     mpfr_set_emax(kExtendedEmax);
     return true;
@@ -53,8 +83,8 @@ double round_to(mpfr_srcptr x, IeeeFormat format) {
 }  // namespace
 
 MpfrExtended::MpfrExtended() {
-    static const bool range_ready = set_extended_range();
-    (void)range_ready;
+    static const bool ready = set_up_mpfr();
+    (void)ready;
     mpfr_custom_init(limbs_, kPrecision);
     mpfr_custom_init_set(&value_, MPFR_ZERO_KIND, 0, kPrecision, limbs_);
 }
