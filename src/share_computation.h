@@ -12,26 +12,6 @@ namespace kestrion {
 // |t| at or past this bound overflows (t > 0) or underflows (t < 0).
 inline constexpr double kPowerLimit = 709.78125;
 
-// x^y as e^(y·ln x), given ln x already computed: t = y·ln x is extended;
-// t >= kPowerLimit gives +inf and writes the overflow line, t <= -kPowerLimit
-// gives 0 silently; y == 0 gives 1.
-template <class Ext>
-Ext power_from_log(const Ext& log_x, double y, ErrorLineSink& errors) {
-    if (y == 0) return Ext(1.0);
-    const Ext t = Ext(y) * log_x;
-    if (t >= Ext(kPowerLimit)) {
-        errors.write_error_line("\r\npow: OVERFLOW error\r\n");
-        return Ext(std::numeric_limits<double>::infinity());
-    }
-    if (t <= Ext(-kPowerLimit)) return Ext(0.0);
-    return exp(t);
-}
-
-template <class Ext>
-Ext power(double x, double y, ErrorLineSink& errors) {
-    return power_from_log(log(Ext(x)), y, errors);
-}
-
 template <class Ext>
 struct ShareConstants {
     static constexpr double kPlanck = 6.626176e-34;
@@ -50,26 +30,44 @@ struct ShareConstants {
     Ext radiance_scale = Ext::from_decimal("1e-13");
     Ext planck{kPlanck}, light_speed{kLightSpeed}, boltzmann{kBoltzmann}, angstrom{kAngstrom};
     Ext one{1.0f}, two{2.0f};
+    Ext power_limit{kPowerLimit}, minus_power_limit{-kPowerLimit};
 };
 
-// Exponential factor, radiance and luminosity of one star.
+// x^y as e^(y·ln x), given ln x already computed: t = y·ln x is extended;
+// t >= kPowerLimit gives +inf and writes the overflow line, t <= -kPowerLimit
+// gives 0 silently; y == 0 gives 1.
 template <class Ext>
-void compute_star(float temperature, float radius, float wavelength_m, float wavelength_m5, float& radiance,
+Ext power_from_log(const Ext& log_x, double y, ErrorLineSink& errors) {
+    const ShareConstants<Ext>& k = ShareConstants<Ext>::get();
+    if (y == 0) return k.one;
+    const Ext t = Ext(y) * log_x;
+    if (t >= k.power_limit) {
+        errors.write_error_line("\r\npow: OVERFLOW error\r\n");
+        return Ext(std::numeric_limits<double>::infinity());
+    }
+    if (t <= k.minus_power_limit) return Ext(0.0);
+    return exp(t);
+}
+
+template <class Ext>
+Ext power(double x, double y, ErrorLineSink& errors) {
+    return power_from_log(log(Ext(x)), y, errors);
+}
+
+// Exponential factor, radiance and luminosity of one star. Both stars share
+// hc/λ and the radiance prefactor ((2h·c)·c)/λ⁵, computed once per pair in
+// exactly the order each star's steps would compute them.
+template <class Ext>
+void compute_star(float temperature, float radius, const Ext& hc_over_lambda, const Ext& prefactor, float& radiance,
                   float& luminosity, ErrorLineSink& errors) {
     const ShareConstants<Ext>& k = ShareConstants<Ext>::get();
-    const Ext& h = k.planck;
-    const Ext& c = k.light_speed;
 
-    const double y = ((((h * c) / Ext(wavelength_m)) / k.boltzmann) / Ext(temperature)).to_double();
+    const double y = ((hc_over_lambda / k.boltzmann) / Ext(temperature)).to_double();
     radiance = power_from_log(k.log_base, y, errors).to_float();
 
-    Ext a = ((k.two * h) * c) * c;
-    a = a / Ext(wavelength_m5);
     Ext b = Ext(radiance) - k.one;
     b = k.one / b;
-    a = a * b;
-    a = a * k.radiance_scale;
-    radiance = a.to_float();
+    radiance = ((prefactor * b) * k.radiance_scale).to_float();
 
     const Ext r(radius);
     luminosity = ((Ext(radiance) * r) * r).to_float();
@@ -82,10 +80,13 @@ void compute_shares_with(StarPairValues& v, ErrorLineSink& errors) {
     const Ext lambda(v.wavelength_m);
     v.wavelength_m5 = ((((lambda * lambda) * lambda) * lambda) * lambda).to_float();
 
+    const Ext hc_over_lambda = (k.planck * k.light_speed) / lambda;
+    const Ext prefactor = (((k.two * k.planck) * k.light_speed) * k.light_speed) / Ext(v.wavelength_m5);
+
     // Star 1 in full, its error line included, before any work on star 2.
-    compute_star<Ext>(v.star1_temperature, v.star1_radius, v.wavelength_m, v.wavelength_m5, v.star1_radiance,
+    compute_star<Ext>(v.star1_temperature, v.star1_radius, hc_over_lambda, prefactor, v.star1_radiance,
                       v.star1_luminosity, errors);
-    compute_star<Ext>(v.star2_temperature, v.star2_radius, v.wavelength_m, v.wavelength_m5, v.star2_radiance,
+    compute_star<Ext>(v.star2_temperature, v.star2_radius, hc_over_lambda, prefactor, v.star2_radiance,
                       v.star2_luminosity, errors);
 
     const Ext l1(v.star1_luminosity), l2(v.star2_luminosity);

@@ -2,8 +2,7 @@
 
 #include <unistd.h>
 
-#include <cerrno>
-
+#include "byte_streams.h"
 #include "extended.h"
 #include "share_computation.h"
 
@@ -13,16 +12,15 @@ namespace {
 class StandardErrorSink final : public ErrorLineSink {
 public:
     void write_error_line(std::string_view line) override {
-        const char* p = line.data();
-        size_t left = line.size();
-        while (left > 0) {
-            const ssize_t n = ::write(STDERR_FILENO, p, left);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return;  // standard error is the last resort; nothing to tell
-            p += n;
-            left -= static_cast<size_t>(n);
+        try {
+            error_.write(line.data(), line.size());
+        } catch (const StreamError&) {
+            // Standard error is the last resort; there is nowhere to tell.
         }
     }
+
+private:
+    FdSink error_{STDERR_FILENO, "standard error"};
 };
 
 }  // namespace

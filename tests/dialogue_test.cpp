@@ -26,7 +26,7 @@ Outcome run(const std::string& input, size_t chunk = SIZE_MAX) {
 
 TEST(Dialogue, OneCycleThenEndOfInput) {
     const Outcome r = run(kTypicalInput);
-    EXPECT_EQ(r.out, kBanner + kPrompts + kDashes + kTypicalReport + "star1 radius (0-1) : \n");
+    EXPECT_EQ(r.out, kBanner + kPrompts + kDashes + kTypicalReport + kEndAtFirstPrompt);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.status, 0);
 }
@@ -48,10 +48,10 @@ TEST(Dialogue, EndOfInputAbandonsTheCycle) {
     EXPECT_EQ(r.status, 0);
     // Empty input: the banner, the first prompt, a line end.
     r = run("");
-    EXPECT_EQ(r.out, kBanner + "star1 radius (0-1) : \n");
+    EXPECT_EQ(r.out, kBanner + kEndAtFirstPrompt);
     // White space only is no value either.
     r = run("\n \t\r\n");
-    EXPECT_EQ(r.out, kBanner + "star1 radius (0-1) : \n");
+    EXPECT_EQ(r.out, kBanner + kEndAtFirstPrompt);
 }
 
 TEST(Dialogue, UnreadableTextKeepsTheOldValueAndDropsTheLine) {
@@ -60,25 +60,25 @@ TEST(Dialogue, UnreadableTextKeepsTheOldValueAndDropsTheLine) {
     const std::string input = kTypicalInput + "0.585\noops 9\n9.1292e+03 13270.027243044078 5.213010e+03\n";
     const Outcome r = run(input);
     EXPECT_EQ(r.out, kBanner + kPrompts + kDashes + kTypicalReport + kPrompts + kDashes + kTypicalReport +
-                         "star1 radius (0-1) : \n");
+                         kEndAtFirstPrompt);
 }
 
-TEST(Dialogue, UnreadableFieldInTheFirstCycleStaysZero) {
-    const Outcome r = run("x\n1 5800 4000 5500\n");
-    EXPECT_EQ(r.out, kBanner + kPrompts + kDashes +
-                         report("0.000000", "1.000000", "5800.000000", "4000.000000", "0.000000", "1.000000",
-                                "5500.000000") +
-                         "star1 radius (0-1) : \n");
-}
-
-TEST(Dialogue, ExponentWithoutDigitsStaysForTheNextField) {
-    // "1e" reads 1; the "e" left behind is unreadable, so star2's radius keeps
-    // its 0 and the rest of that line goes.
-    const Outcome r = run("1e\n5800 4000 5500\n");
-    EXPECT_EQ(r.out, kBanner + kPrompts + kDashes +
-                         report("1.000000", "0.000000", "5800.000000", "4000.000000", "1.000000", "0.000000",
-                                "5500.000000") +
-                         "star1 radius (0-1) : \n");
+TEST(Dialogue, UnreadableFieldsKeepTheirFirstCycleZero) {
+    const struct {
+        const char* input;
+        std::string report;
+    } cases[] = {
+        {"x\n1 5800 4000 5500\n",
+         report("0.000000", "1.000000", "5800.000000", "4000.000000", "0.000000", "1.000000", "5500.000000")},
+        // "1e" reads 1; the "e" left behind is unreadable, so star2's radius
+        // keeps its 0 and the rest of that line goes.
+        {"1e\n5800 4000 5500\n",
+         report("1.000000", "0.000000", "5800.000000", "4000.000000", "1.000000", "0.000000", "5500.000000")},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = run(c.input);
+        EXPECT_EQ(r.out, kBanner + kPrompts + kDashes + c.report + kEndAtFirstPrompt) << c.input;
+    }
 }
 
 TEST(Dialogue, OverflowLineFallsBetweenDashesAndReport) {
@@ -88,7 +88,7 @@ TEST(Dialogue, OverflowLineFallsBetweenDashesAndReport) {
     MemorySink both;
     EXPECT_EQ(run_dialogue(source, both, both), 0);
     const std::string cycle = kPrompts + kDashes + kOverflowLine + kColdReport;
-    EXPECT_EQ(both.text, kBanner + cycle + cycle + "star1 radius (0-1) : \n");
+    EXPECT_EQ(both.text, kBanner + cycle + cycle + kEndAtFirstPrompt);
 }
 
 class FailingSink final : public ByteSink {

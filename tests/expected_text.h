@@ -11,6 +11,8 @@ inline const std::string kPrompts =
     "star1 radius (0-1) : star2 radius (0-1) : star1 temperature  : star2 temperature  : wavelength (Angstrom) : ";
 inline const std::string kDashes = "----------------------------------------\n";
 inline const std::string kOverflowLine = "\r\npow: OVERFLOW error\r\n";
+// What the input ending at a cycle's first prompt leaves: that prompt and a line end.
+inline const std::string kEndAtFirstPrompt = "star1 radius (0-1) : \n";
 
 // One report, from the seven printed values in report order.
 inline std::string report(const std::string& r1, const std::string& r2, const std::string& t1, const std::string& t2,

@@ -19,7 +19,6 @@ constexpr size_t kGiB = size_t{1} << 30;
 // Fixed buffers, whatever the input; sanitizer runtimes add their own.
 constexpr long kPeakMemoryKib = 16 * 1024;
 
-const std::string kEndAtFirstPrompt = "star1 radius (0-1) : \n";
 // The typical pair after its first value.
 const std::string kTypicalTail = " 0.9655985959905 9.1292e+03 13270.027243044078 5.213010e+03\n";
 

@@ -11,7 +11,6 @@ namespace {
 
 using namespace kestrion::testing;
 
-const std::string kEndAtFirstPrompt = "star1 radius (0-1) : \n";
 
 Finished run(const std::string& input, bool merge_error = false) {
     return run_program({KESTRION_BINARY}, input, merge_error);
