@@ -1,6 +1,7 @@
 #include "extended_mpfr.h"
 
-#include <cmath>
+#include "mpfr_rounding.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -46,40 +47,6 @@ bool set_up_mpfr() {
     return true;
 }
 
-// An IEEE binary format: `bits` of significand, and the MPFR exponent of its
-// least normal number (2^-126 is 0.1 × 2^-125).
-struct IeeeFormat {
-    int bits;
-    mpfr_exp_t min_normal_exponent;
-};
-constexpr IeeeFormat kSingle{24, -125};
-constexpr IeeeFormat kDouble{53, -1021};
-
-// x rounded once, to nearest even, to `format`, with its subnormals, as a
-// double (exact for both formats; a float result converts exactly, and one
-// rounded past the largest float is 2^128, which converts to infinity).
-double round_to(mpfr_srcptr x, IeeeFormat format) {
-    if (!mpfr_number_p(x) || mpfr_zero_p(x)) return mpfr_get_d(x, MPFR_RNDN);
-    const mpfr_exp_t e = mpfr_get_exp(x);
-    const mpfr_exp_t shortfall = e < format.min_normal_exponent ? format.min_normal_exponent - e : 0;
-    const mpfr_exp_t bits = format.bits - shortfall;
-    const bool negative = mpfr_signbit(x) != 0;
-    if (bits < 0) return negative ? -0.0 : 0.0;
-    if (bits == 0) {
-        // |x| lies in [2^(e-1), 2^e), and 2^e is the least subnormal:
-        // anything above the half rounds up to it, the half itself to even 0.
-        const bool tie = mpfr_cmp_si_2exp(x, negative ? -1 : 1, e - 1) == 0;
-        const double r = tie ? 0.0 : std::ldexp(1.0, static_cast<int>(e));
-        return negative ? -r : r;
-    }
-    mp_limb_t limbs[1];
-    __mpfr_struct y;
-    mpfr_custom_init(limbs, bits);
-    mpfr_custom_init_set(&y, MPFR_ZERO_KIND, 0, bits, limbs);
-    mpfr_set(&y, x, MPFR_RNDN);
-    return mpfr_get_d(&y, MPFR_RNDN);  // exact, or infinite past the double range
-}
-
 }  // namespace
 
 MpfrExtended::MpfrExtended() {
@@ -93,12 +60,6 @@ MpfrExtended::MpfrExtended(float f) : MpfrExtended() { mpfr_set_flt(get(), f, MP
 
 MpfrExtended::MpfrExtended(double d) : MpfrExtended() { mpfr_set_d(get(), d, MPFR_RNDN); }
 
-MpfrExtended MpfrExtended::from_decimal(const char* text) {
-    MpfrExtended r;
-    r.settle(mpfr_strtofr(r.get(), text, nullptr, 10, MPFR_RNDN));
-    return r;
-}
-
 MpfrExtended::MpfrExtended(const MpfrExtended& other) : MpfrExtended() { mpfr_set(get(), other.get(), MPFR_RNDN); }
 
 MpfrExtended& MpfrExtended::operator=(const MpfrExtended& other) {
@@ -108,9 +69,9 @@ MpfrExtended& MpfrExtended::operator=(const MpfrExtended& other) {
 
 void MpfrExtended::settle(int ternary) { mpfr_subnormalize(get(), ternary, MPFR_RNDN); }
 
-float MpfrExtended::to_float() const { return static_cast<float>(round_to(get(), kSingle)); }
+float MpfrExtended::to_float() const { return mpfr_round_to_single(get()); }
 
-double MpfrExtended::to_double() const { return round_to(get(), kDouble); }
+double MpfrExtended::to_double() const { return mpfr_round_to_double(get()); }
 
 #define KESTRION_BINARY_OPERATION(op, function)                                \
     MpfrExtended operator op(const MpfrExtended& a, const MpfrExtended& b) {   \
@@ -126,17 +87,5 @@ KESTRION_BINARY_OPERATION(/, mpfr_div)
 
 bool operator>=(const MpfrExtended& a, const MpfrExtended& b) { return mpfr_greaterequal_p(a.get(), b.get()) != 0; }
 bool operator<=(const MpfrExtended& a, const MpfrExtended& b) { return mpfr_lessequal_p(a.get(), b.get()) != 0; }
-
-MpfrExtended exp(const MpfrExtended& a) {
-    MpfrExtended r;
-    r.settle(mpfr_exp(r.get(), a.get(), MPFR_RNDN));
-    return r;
-}
-
-MpfrExtended log(const MpfrExtended& a) {
-    MpfrExtended r;
-    r.settle(mpfr_log(r.get(), a.get(), MPFR_RNDN));
-    return r;
-}
 
 }  // namespace kestrion

@@ -12,7 +12,6 @@ class MpfrExtended {
 public:
     explicit MpfrExtended(float f);
     explicit MpfrExtended(double d);
-    static MpfrExtended from_decimal(const char* text);
     MpfrExtended(const MpfrExtended& other);
     MpfrExtended& operator=(const MpfrExtended& other);
 
@@ -25,8 +24,6 @@ public:
     friend MpfrExtended operator/(const MpfrExtended& a, const MpfrExtended& b);
     friend bool operator>=(const MpfrExtended& a, const MpfrExtended& b);
     friend bool operator<=(const MpfrExtended& a, const MpfrExtended& b);
-    friend MpfrExtended exp(const MpfrExtended& a);
-    friend MpfrExtended log(const MpfrExtended& a);
 
     static constexpr mpfr_prec_t kPrecision = 64;
 

@@ -3,8 +3,6 @@
 #pragma once
 
 #include <cfloat>
-#include <cmath>
-#include <cstdlib>
 
 #define KESTRION_HAS_NATIVE_EXTENDED (LDBL_MANT_DIG == 64 && LDBL_MAX_EXP == 16384)
 
@@ -16,8 +14,6 @@ class NativeExtended {
 public:
     explicit NativeExtended(float f) : v_(f) {}
     explicit NativeExtended(double d) : v_(d) {}
-    // The extended value nearest to a decimal literal (not the double widened).
-    static NativeExtended from_decimal(const char* text) { return NativeExtended(std::strtold(text, nullptr)); }
 
     float to_float() const { return static_cast<float>(v_); }
     double to_double() const { return static_cast<double>(v_); }
@@ -28,8 +24,6 @@ public:
     friend NativeExtended operator/(NativeExtended a, NativeExtended b) { return NativeExtended(a.v_ / b.v_); }
     friend bool operator>=(NativeExtended a, NativeExtended b) { return a.v_ >= b.v_; }
     friend bool operator<=(NativeExtended a, NativeExtended b) { return a.v_ <= b.v_; }
-    friend NativeExtended exp(NativeExtended a) { return NativeExtended(std::exp(a.v_)); }
-    friend NativeExtended log(NativeExtended a) { return NativeExtended(std::log(a.v_)); }
 
 private:
     explicit NativeExtended(long double v) : v_(v) {}

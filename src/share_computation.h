@@ -5,6 +5,7 @@
 
 #include <limits>
 
+#include "exponential_factor.h"
 #include "star_pair.h"
 
 namespace kestrion {
@@ -25,33 +26,32 @@ struct ShareConstants {
         return constants;
     }
 
-    Ext log_base = log(Ext(kExpBase));
-    // The extended value nearest 10^-13, finer than the double 1e-13 widened.
-    Ext radiance_scale = Ext::from_decimal("1e-13");
+    // Two constants are extended values finer than a double, pinned as the
+    // exact sum of two doubles (a 64-bit significand fits in 53 + 11 bits):
+    // ln of the double kExpBase, and 10^-13, each rounded to nearest.
+    Ext log_base = Ext(0x1.000000000062ep+0) + Ext(-0x1.6e8p-54);
+    Ext radiance_scale = Ext(0x1.c25c268497682p-44) + Ext(-0x1.edp-99);
     Ext planck{kPlanck}, light_speed{kLightSpeed}, boltzmann{kBoltzmann}, angstrom{kAngstrom};
     Ext one{1.0f}, two{2.0f};
     Ext power_limit{kPowerLimit}, minus_power_limit{-kPowerLimit};
 };
 
-// x^y as e^(y·ln x), given ln x already computed: t = y·ln x is extended;
-// t >= kPowerLimit gives +inf and writes the overflow line, t <= -kPowerLimit
-// gives 0 silently; y == 0 gives 1.
+// The power function x^y = e^(y·ln x) as stored in single precision, given
+// ln x. t = y·ln x is extended; y == 0 gives 1; t >= kPowerLimit gives +inf
+// and writes the overflow line; t <= -kPowerLimit gives 0 silently; else the
+// store of e^t rounded to 64 bits, which is all the computation uses of it.
 template <class Ext>
-Ext power_from_log(const Ext& log_x, double y, ErrorLineSink& errors) {
+float stored_power(const Ext& log_x, double y, ErrorLineSink& errors) {
     const ShareConstants<Ext>& k = ShareConstants<Ext>::get();
-    if (y == 0) return k.one;
+    if (y == 0) return 1.0f;
     const Ext t = Ext(y) * log_x;
     if (t >= k.power_limit) {
         errors.write_error_line("\r\npow: OVERFLOW error\r\n");
-        return Ext(std::numeric_limits<double>::infinity());
+        return std::numeric_limits<float>::infinity();
     }
-    if (t <= k.minus_power_limit) return Ext(0.0);
-    return exp(t);
-}
-
-template <class Ext>
-Ext power(double x, double y, ErrorLineSink& errors) {
-    return power_from_log(log(Ext(x)), y, errors);
+    if (t <= k.minus_power_limit) return 0.0f;
+    const double t_hi = t.to_double();
+    return exponential_factor(t_hi, (t - Ext(t_hi)).to_double());  // t - t_hi is exact
 }
 
 // Exponential factor, radiance and luminosity of one star. Both stars share
@@ -63,7 +63,7 @@ void compute_star(float temperature, float radius, const Ext& hc_over_lambda, co
     const ShareConstants<Ext>& k = ShareConstants<Ext>::get();
 
     const double y = ((hc_over_lambda / k.boltzmann) / Ext(temperature)).to_double();
-    radiance = power_from_log(k.log_base, y, errors).to_float();
+    radiance = stored_power(k.log_base, y, errors);
 
     Ext b = Ext(radiance) - k.one;
     b = k.one / b;

@@ -1,6 +1,7 @@
 #include "share_computation.h"
 
 #include <gtest/gtest.h>
+#include <mpfr.h>
 
 #include <cmath>
 #include <limits>
@@ -15,64 +16,72 @@ using testing::RecordingSink;
 
 // With ln x = 1 the product t is y itself, so the bounds can be hit exactly.
 const Extended kUnitLog(1.0);
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
 TEST(Power, OverflowsFromTheLimitOnWithOneLine) {
-    for (double y : {kPowerLimit, 709.8, 1e4, std::numeric_limits<double>::infinity()}) {
+    for (double y : {kPowerLimit, 709.8, 1e4, kInf}) {
         RecordingSink errors;
-        EXPECT_TRUE(std::isinf(power_from_log<Extended>(kUnitLog, y, errors).to_double())) << y;
+        EXPECT_EQ(stored_power<Extended>(kUnitLog, y, errors), INFINITY) << y;
         ASSERT_EQ(errors.lines.size(), 1u) << y;
         EXPECT_EQ(errors.lines[0], "\r\npow: OVERFLOW error\r\n");
     }
 }
 
-TEST(Power, JustBelowTheLimitIsFiniteAndSilent) {
-    RecordingSink errors;
-    const double y = std::nextafter(kPowerLimit, 0.0);
-    const Extended result = power_from_log<Extended>(kUnitLog, y, errors);
-    EXPECT_TRUE(errors.lines.empty());
-    EXPECT_TRUE(std::isfinite(result.to_double()));
-    EXPECT_GT(result.to_double(), 1e308);
-    EXPECT_TRUE(std::isinf(result.to_float()));  // too large for a single, yet no error line
+TEST(Power, BelowTheLimitIsSilentEvenWhenTheStoreOverflows) {
+    for (double y : {std::nextafter(kPowerLimit, 0.0), 100.0, 88.73}) {
+        RecordingSink errors;
+        EXPECT_EQ(stored_power<Extended>(kUnitLog, y, errors), INFINITY) << y;
+        EXPECT_TRUE(errors.lines.empty()) << y;
+    }
 }
 
 TEST(Power, UnderflowsSilentlyToZero) {
-    for (double y : {-kPowerLimit, -800.0, -std::numeric_limits<double>::infinity()}) {
+    for (double y : {-kPowerLimit, -800.0, -kInf, std::nextafter(-kPowerLimit, 0.0), -104.0}) {
         RecordingSink errors;
-        EXPECT_EQ(power_from_log<Extended>(kUnitLog, y, errors).to_double(), 0.0) << y;
+        EXPECT_EQ(stored_power<Extended>(kUnitLog, y, errors), 0.0f) << y;
         EXPECT_TRUE(errors.lines.empty());
     }
-    RecordingSink errors;
-    EXPECT_GT(power_from_log<Extended>(kUnitLog, std::nextafter(-kPowerLimit, 0.0), errors).to_double(), 0.0);
 }
 
 TEST(Power, TheLimitAppliesToTheProductNotTheExponent) {
     // ln 2.71828182846 exceeds 1 by about 3.4e-13, so an exponent 1e-10
     // below the limit still tips t over it, and one 1e-9 below does not.
-    const double base = 2.71828182846;
+    const Extended& log_base = ShareConstants<Extended>::get().log_base;
     RecordingSink errors;
-    EXPECT_TRUE(std::isinf(power<Extended>(base, kPowerLimit - 1e-10, errors).to_double()));
+    stored_power<Extended>(log_base, kPowerLimit - 1e-10, errors);
     EXPECT_EQ(errors.lines.size(), 1u);
-    const Extended finite = power<Extended>(base, kPowerLimit - 1e-9, errors);
-    EXPECT_TRUE(std::isfinite(finite.to_double()));
+    stored_power<Extended>(log_base, kPowerLimit - 1e-9, errors);
     EXPECT_EQ(errors.lines.size(), 1u);
 }
 
 TEST(Power, ZeroExponentGivesOneAndNaNFlowsThrough) {
     RecordingSink errors;
-    EXPECT_EQ(power<Extended>(2.71828182846, 0.0, errors).to_double(), 1.0);
-    EXPECT_EQ(power<Extended>(2.71828182846, -0.0, errors).to_double(), 1.0);
-    EXPECT_TRUE(std::isnan(power<Extended>(2.71828182846, std::nan(""), errors).to_double()));
+    EXPECT_EQ(stored_power<Extended>(kUnitLog, 0.0, errors), 1.0f);
+    EXPECT_EQ(stored_power<Extended>(kUnitLog, -0.0, errors), 1.0f);
+    EXPECT_TRUE(std::isnan(stored_power<Extended>(kUnitLog, std::nan(""), errors)));
     EXPECT_TRUE(errors.lines.empty());
 }
 
-TEST(Power, AgreesWithRepeatedMultiplicationForSmallIntegers) {
-    RecordingSink errors;
-    for (int n = 1; n < 60; ++n) {
-        long double product = 1;
-        for (int i = 0; i < n; ++i) product *= 1.5L;
-        const double got = power<Extended>(1.5, n, errors).to_double();
-        EXPECT_NEAR(got, static_cast<double>(product), static_cast<double>(product) * 1e-15) << n;
-    }
+// The pinned constants are the correctly rounded 64-bit values.
+TEST(ShareConstants, PinnedValuesAreCorrectlyRounded) {
+    mpfr_t exact, pinned;
+    mpfr_inits2(64, exact, pinned, static_cast<mpfr_ptr>(nullptr));
+    auto expect_pinned = [&](const Extended& value, const char* what) {
+        // The value's 64 bits as two doubles: the rest after the first is exact.
+        const double hi = value.to_double();
+        const double lo = (value - Extended(hi)).to_double();
+        mpfr_set_d(pinned, hi, MPFR_RNDN);
+        mpfr_add_d(pinned, pinned, lo, MPFR_RNDN);
+        EXPECT_TRUE(mpfr_equal_p(exact, pinned)) << what;
+    };
+    const auto& constants = ShareConstants<Extended>::get();
+    mpfr_set_d(exact, ShareConstants<Extended>::kExpBase, MPFR_RNDN);
+    mpfr_log(exact, exact, MPFR_RNDN);
+    expect_pinned(constants.log_base, "ln 2.71828182846");
+    mpfr_set_str(exact, "1e-13", 10, MPFR_RNDN);
+    expect_pinned(constants.radiance_scale, "1e-13");
+    EXPECT_FALSE(constants.radiance_scale >= Extended(1e-13) && constants.radiance_scale <= Extended(1e-13));
+    mpfr_clears(exact, pinned, static_cast<mpfr_ptr>(nullptr));
 }
 
 }  // namespace

@@ -55,6 +55,18 @@ TEST(Transcript, ZeroRadius) {
                                  "5500.000000"));
 }
 
+// Star 1's e^t lies within an extended step of a single midpoint: its
+// factor is the store of e^t rounded to 64 bits, the same on every platform.
+TEST(Transcript, HardExponentsPrintTheExactDigits) {
+    expect_transcript("1 0.79 7963.075 6000 7336.4067\n1 0.5 51797.352 20000 9676.3223\n",
+                      kPrompts + kDashes +
+                          report("1.000000", "0.790000", "7963.075195", "6000.000000", "0.790422", "0.209578",
+                                 "7336.406738") +
+                          kPrompts + kDashes +
+                          report("1.000000", "0.500000", "51797.351562", "20000.000000", "0.929928", "0.070072",
+                                 "9676.322266"));
+}
+
 TEST(Transcript, ColdStarWritesOneErrorLine) {
     const Finished f = run(kColdInput);
     EXPECT_EQ(f.out, kBanner + kPrompts + kDashes + kColdReport + kEndAtFirstPrompt);

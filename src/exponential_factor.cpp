@@ -1,0 +1,111 @@
+#include "exponential_factor.h"
+
+#include <mpfr.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "mpfr_rounding.h"
+
+namespace kestrion {
+namespace {
+
+// e^89 > 2^128 stores as inf, and e^-105 < 2^-150 (half the least subnormal
+// single) stores as 0, however e^t is rounded on the way.
+constexpr double kStoresInfiniteFrom = 89;
+constexpr double kStoresZeroUpTo = -105;
+
+// How far, in units of the approximation's last place, the approximation
+// must lie from every rounding boundary of the store to decide it (below).
+constexpr uint64_t kUndecidedDistance = 1024;
+
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+}  // namespace
+
+// Why the fast path is exact.
+//
+// The approximation is a = fl(E + fl(E·t_lo)) with E = exp(t_hi) from the C
+// library, using e^t = e^t_hi · e^t_lo and e^t_lo = (1 + t_lo)(1 + d) with
+// |d| <= t_lo² <= 2^-88, since |t_lo| <= ulp(t_hi)/2 <= 2^-44 for |t| < 1024.
+// Error budget, relative to e^t:
+//   - exp(): assumed within 2^-45, at least 128 units in the last place.
+//     The C library promises only "a few ulp" (glibc's own tests fail any
+//     exp above 9), so this is a wide margin;
+//   - the product and the sum: at most 2^-52 each, even where double
+//     arithmetic runs on the x87 unit and rounds twice (FLT_EVAL_METHOD 2);
+//   - the product's own size keeps its error under 2^-95 of e^t.
+// Together |a - e^t| < 2^-44 e^t. The extended result x = RN64(e^t) is
+// within 2^-64 e^t of e^t, so |x - a| < 2^-43 a < 2^-43 2^(e+1), where
+// 2^e <= a < 2^(e+1): that is less than 2^10 = kUndecidedDistance units
+// of 2^(e-52), a's last place.
+//
+// The store rounds x to single: its result changes only at the boundaries,
+// the midpoints between adjacent singles (subnormal ones included, the
+// midpoint 2^-150 between 0 and the least subnormal, and 2^128 - 2^103
+// between the largest single and overflow). In a's binade they are the
+// values whose bits below the single's last place are exactly one half.
+// When a lies farther than kUndecidedDistance units from each of them,
+// x lies strictly on the same side of every boundary as a, so the store of
+// x is a rounded to single, which the bits of a give directly. Only a's
+// stored bits are used, so how the compiler evaluated it does not matter.
+bool fast_exponential_factor(double t_hi, double t_lo, float& factor) {
+    if (std::isnan(t_hi)) {
+        factor = kNaN;
+        return true;
+    }
+    if (t_hi >= kStoresInfiniteFrom || t_hi <= kStoresZeroUpTo) {
+        factor = t_hi > 0 ? kInfinity : 0.0f;
+        return true;
+    }
+    const double e = std::exp(t_hi);
+    const uint64_t bits = std::bit_cast<uint64_t>(e + e * t_lo);
+    const int exponent = static_cast<int>(bits >> 52) - 1023;  // a is a positive normal double
+    if (exponent >= 128 || exponent < -151) {
+        // a >= 2^128 stores as inf; a < 2^-151 as 0, far below 2^-150.
+        factor = exponent >= 128 ? kInfinity : 0.0f;
+        return true;
+    }
+    const uint64_t significand = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+    // Bits the single drops: 29, and one more per binade below 2^-126.
+    const int drop = 29 + (exponent < -126 ? -126 - exponent : 0);
+    const uint64_t dropped = significand & ((uint64_t{1} << drop) - 1);
+    const uint64_t half = uint64_t{1} << (drop - 1);
+    const uint64_t distance = dropped > half ? dropped - half : half - dropped;
+    if (distance <= kUndecidedDistance) return false;
+
+    // The kept bits, rounded; a carry runs into the exponent field, up to inf.
+    auto single = static_cast<uint32_t>(significand >> drop) + (dropped > half ? 1u : 0u);
+    if (exponent >= -126) single += static_cast<uint32_t>(exponent + 126) << 23;
+    factor = std::bit_cast<float>(single);
+    return true;
+}
+
+// MPFR's exp is correctly rounded, so at 64 bits it gives RN64(e^t); for
+// |t| < 709.78125 that is a normal number in any exponent range MPFR is set
+// to, so no subnormal step is needed before the store.
+float exact_exponential_factor(double t_hi, double t_lo) {
+    if (std::isnan(t_hi)) return kNaN;
+    constexpr mpfr_prec_t kPrecision = 64;
+    mp_limb_t t_limbs[(kPrecision + GMP_NUMB_BITS - 1) / GMP_NUMB_BITS];
+    mp_limb_t x_limbs[(kPrecision + GMP_NUMB_BITS - 1) / GMP_NUMB_BITS];
+    __mpfr_struct t, x;
+    mpfr_custom_init(t_limbs, kPrecision);
+    mpfr_custom_init_set(&t, MPFR_ZERO_KIND, 0, kPrecision, t_limbs);
+    mpfr_custom_init(x_limbs, kPrecision);
+    mpfr_custom_init_set(&x, MPFR_ZERO_KIND, 0, kPrecision, x_limbs);
+    mpfr_set_d(&t, t_hi, MPFR_RNDN);
+    mpfr_add_d(&t, &t, t_lo, MPFR_RNDN);  // exact: t has 64 bits
+    mpfr_exp(&x, &t, MPFR_RNDN);
+    return mpfr_round_to_single(&x);
+}
+
+float exponential_factor(double t_hi, double t_lo) {
+    float factor;
+    return fast_exponential_factor(t_hi, t_lo, factor) ? factor : exact_exponential_factor(t_hi, t_lo);
+}
+
+}  // namespace kestrion
