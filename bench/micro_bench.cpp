@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "arithmetic_setup.h"
 #include "number_format.h"
-#include "number_reader.h"
+#include "read_single.h"
 #include "star_pair.h"
 
 namespace {
@@ -18,7 +19,7 @@ void BM_ReadValue(benchmark::State& state) {
     size_t i = 0;
     for (auto _ : state) {
         float value;
-        benchmark::DoNotOptimize(kestrion::read_single(kLiterals[i], value));
+        benchmark::DoNotOptimize(kestrion::testing::read_single(kLiterals[i], value));
         benchmark::DoNotOptimize(value);
         i = i + 1 == kLiterals.size() ? 0 : i + 1;
     }
@@ -29,14 +30,14 @@ void BM_ReadLongLiteral(benchmark::State& state) {
     const std::string literal = "0." + std::string(static_cast<size_t>(state.range(0)), '3');
     for (auto _ : state) {
         float value;
-        benchmark::DoNotOptimize(kestrion::read_single(literal, value));
+        benchmark::DoNotOptimize(kestrion::testing::read_single(literal, value));
     }
 }
 BENCHMARK(BM_ReadLongLiteral)->Arg(30)->Arg(1000);
 
 class NoErrors final : public kestrion::ErrorLineSink {
 public:
-    void write_error_line(std::string_view) override {}
+    void write_error_line(std::string_view) noexcept override {}
 };
 
 void BM_ComputeCycle(benchmark::State& state) {
@@ -70,4 +71,9 @@ BENCHMARK(BM_FormatReport);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    kestrion::set_up_arithmetic();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}

@@ -6,12 +6,18 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "arithmetic_setup.h"
 #include "dialogue.h"
+#include "dialogue_text.h"
+#include "memory_streams.h"
+#include "star_pair.h"
 
 namespace {
 
-constexpr std::string_view kBanner = "\n<<< Kestrion : Ver 2.00 >>>\n\nExit with CTRL+C\n\n";
-constexpr std::string_view kOverflowLine = "\r\npow: OVERFLOW error\r\n";
+using kestrion::kBanner;
+using kestrion::kOverflowLine;
+using kestrion::testing::MemorySink;
+using kestrion::testing::MemorySource;
 
 void check(bool ok) {
     if (!ok) std::abort();
@@ -19,11 +25,16 @@ void check(bool ok) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    kestrion::set_up_arithmetic();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
 
-    kestrion::MemorySource whole(input);
-    kestrion::MemorySink out, err;
+    MemorySource whole(input);
+    MemorySink out, err;
     check(kestrion::run_dialogue(whole, out, err) == 0);
     check(std::string_view(out.text).starts_with(kBanner));
     check(std::string_view(out.text).ends_with(": \n"));
@@ -33,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     const size_t chunk = size == 0 ? 1 : 1 + data[0] % 5;
-    kestrion::MemorySource pieces(input, chunk);
-    kestrion::MemorySink out2, err2;
+    MemorySource pieces(input, chunk);
+    MemorySink out2, err2;
     check(kestrion::run_dialogue(pieces, out2, err2) == 0);
     check(out2.text == out.text && err2.text == err.text);
     return 0;

@@ -1,49 +1,80 @@
 #include "dialogue.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "decimal_conversion.h"
+#include "dialogue_text.h"
+#include "input_buffer.h"
 #include "number_format.h"
-#include "number_reader.h"
+#include "number_scanner.h"
+#include "output_buffer.h"
 #include "star_pair.h"
 
 namespace kestrion {
 namespace {
 
-constexpr std::string_view kBanner = "\n<<< Kestrion : Ver 2.00 >>>\n\nExit with CTRL+C\n\n";
-constexpr std::string_view kDashes = "----------------------------------------\n";
+using Field = float StarPairValues::*;
 
-struct Prompt {
-    std::string_view text;
-    float StarPairValues::*field;
-};
+constexpr Field kPromptFields[] = {&StarPairValues::star1_radius, &StarPairValues::star2_radius,
+                                   &StarPairValues::star1_temperature, &StarPairValues::star2_temperature,
+                                   &StarPairValues::wavelength_angstrom};
+static_assert(std::size(kPromptFields) == std::size(kPromptTexts));
 
-constexpr Prompt kPrompts[] = {
-    {"star1 radius (0-1) : ", &StarPairValues::star1_radius},
-    {"star2 radius (0-1) : ", &StarPairValues::star2_radius},
-    {"star1 temperature  : ", &StarPairValues::star1_temperature},
-    {"star2 temperature  : ", &StarPairValues::star2_temperature},
-    {"wavelength (Angstrom) : ", &StarPairValues::wavelength_angstrom},
+// The report: each value printed as "%f" between its two texts, then the
+// dashes and an empty line.
+struct ReportLine {
+    std::string_view before;
+    Field field;
+    std::string_view after;
 };
+constexpr ReportLine kReport[] = {
+    {"Radius\n    star1=", &StarPairValues::star1_radius, "\n"},
+    {"    star2=", &StarPairValues::star2_radius, "\n"},
+    {"Temperture\n    star1=", &StarPairValues::star1_temperature, "\n"},
+    {"    star2=", &StarPairValues::star2_temperature, "\n"},
+    {"Luminosity\n    star1=", &StarPairValues::star1_share, "\n"},
+    {"    star2=", &StarPairValues::star2_share, "\n"},
+    {"WaveLength ", &StarPairValues::wavelength_angstrom, " (Angstrom)\n"},
+};
+constexpr std::string_view kReportEnd = "\n";
+
+constexpr size_t report_bound() {
+    size_t bound = kDashes.size() + kReportEnd.size();
+    for (const ReportLine& line : kReport) bound += line.before.size() + kMaxFixed6Length + line.after.size();
+    return bound;
+}
+constexpr size_t kReportBound = report_bound();
 
 // The overflow line must follow the dashed line already buffered for
-// standard output, so that goes out first.
+// standard output, so that goes out first. If that flush fails, the session
+// is over: the line is dropped, and the failure is raised once
+// compute_shares has completed, to end the dialogue with its one message.
 class OrderedErrorSink final : public ErrorLineSink {
 public:
     OrderedErrorSink(OutputBuffer& output, ByteSink& error) : output_(output), error_(error) {}
-    void write_error_line(std::string_view line) override {
-        output_.flush();
+
+    void write_error_line(std::string_view line) noexcept override {
+        if (failure_) return;
         try {
-            error_.write(line.data(), line.size());
-        } catch (const StreamError&) {
-            // Nowhere left to report it; the report itself still goes out.
+            output_.flush();
+        } catch (const StreamError& failure) {
+            failure_ = failure;
+            return;
         }
+        write_last_resort(error_, line);
+    }
+
+    void raise_output_failure() {
+        if (failure_) throw *failure_;
     }
 
 private:
     OutputBuffer& output_;
     ByteSink& error_;
+    std::optional<StreamError> failure_;
 };
 
 char* append(char* out, std::string_view text) {
@@ -51,35 +82,26 @@ char* append(char* out, std::string_view text) {
     return out;
 }
 
-char* append_value(char* out, std::string_view before, float value, std::string_view after) {
-    out = append(out, before);
-    out = format_fixed6(value, out);
-    return append(out, after);
-}
-
-void write_report(OutputBuffer& output, const StarPairValues& v) {
-    constexpr size_t kReportBound = 256 + 7 * kMaxFixed6Length;
+void write_report(OutputBuffer& output, const StarPairValues& values) {
     char* out = output.reserve(kReportBound);
-    out = append_value(out, "Radius\n    star1=", v.star1_radius, "\n");
-    out = append_value(out, "    star2=", v.star2_radius, "\n");
-    out = append_value(out, "Temperture\n    star1=", v.star1_temperature, "\n");
-    out = append_value(out, "    star2=", v.star2_temperature, "\n");
-    out = append_value(out, "Luminosity\n    star1=", v.star1_share, "\n");
-    out = append_value(out, "    star2=", v.star2_share, "\n");
-    out = append_value(out, "WaveLength ", v.wavelength_angstrom, " (Angstrom)\n");
+    for (const ReportLine& line : kReport) {
+        out = append(out, line.before);
+        out = format_fixed6(values.*line.field, out);
+        out = append(out, line.after);
+    }
     out = append(out, kDashes);
-    out = append(out, "\n");
+    out = append(out, kReportEnd);
     output.commit(out);
 }
 
 // One cycle; false when the input ended before its fifth value.
-bool run_cycle(InputBuffer& input, OutputBuffer& output, StarPairValues& values, ErrorLineSink& errors) {
+bool run_cycle(InputBuffer& input, OutputBuffer& output, StarPairValues& values, OrderedErrorSink& errors) {
     DecimalNumber number;
-    for (const Prompt& prompt : kPrompts) {
-        output.write(prompt.text);
+    for (size_t i = 0; i < std::size(kPromptTexts); ++i) {
+        output.write(kPromptTexts[i]);
         switch (scan_number(input, number)) {
             case ReadStatus::number:
-                values.*prompt.field = to_single(number);
+                values.*kPromptFields[i] = to_single(number);
                 break;
             case ReadStatus::not_a_number:
                 // Keep the old value and drop the rest of the line, so the
@@ -92,16 +114,9 @@ bool run_cycle(InputBuffer& input, OutputBuffer& output, StarPairValues& values,
     }
     output.write(kDashes);
     compute_shares(values, errors);
+    errors.raise_output_failure();
     write_report(output, values);
     return true;
-}
-
-void report_failure(ByteSink& error, const StreamError& failure) {
-    const std::string line = std::string("kestrion: ") + failure.what() + "\n";
-    try {
-        error.write(line.data(), line.size());
-    } catch (const StreamError&) {
-    }
 }
 
 }  // namespace
@@ -127,7 +142,7 @@ int run_dialogue(ByteSource& input_source, ByteSink& output_sink, ByteSink& erro
         output.flush();
         return 0;
     } catch (const StreamError& failure) {
-        report_failure(error, failure);
+        write_last_resort(error, std::string("kestrion: ") + failure.what() + "\n");
         return 1;
     }
 }

@@ -2,7 +2,7 @@
 // input ends.
 #pragma once
 
-#include "byte_streams.h"
+#include "byte_stream.h"
 
 namespace kestrion {
 

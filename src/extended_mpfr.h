@@ -1,7 +1,7 @@
 // Extended precision emulated with GNU MPFR: 64-bit significand, the x87
 // exponent range with its subnormals, round to nearest even, and stores to
 // single and double rounded once, as the hardware does. Values live in
-// their own storage: no allocation, ever.
+// their own storage: no allocation, ever. set_up() must have run first.
 #pragma once
 
 #include <mpfr.h>
@@ -27,12 +27,16 @@ public:
 
     static constexpr mpfr_prec_t kPrecision = 64;
 
+    // Sets MPFR's exponent range to the x87 one, subnormals included. MPFR
+    // keeps it per thread.
+    static void set_up();
+
 private:
-    MpfrExtended();  // +0, and the exponent range set up
+    MpfrExtended();  // +0
     mpfr_ptr get() { return &value_; }
     mpfr_srcptr get() const { return &value_; }
-    // Applies the x87 subnormal range to a freshly rounded result.
-    void settle(int ternary);
+    // Rounds a fresh result again where it falls among the x87 subnormals.
+    void subnormalize(int ternary);
 
     static constexpr size_t kLimbs = (kPrecision + GMP_NUMB_BITS - 1) / GMP_NUMB_BITS;
     mp_limb_t limbs_[kLimbs];

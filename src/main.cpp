@@ -2,9 +2,12 @@
 // cycle after cycle. Takes no arguments; reads standard input until it ends.
 #include <unistd.h>
 
+#include "arithmetic_setup.h"
 #include "dialogue.h"
+#include "fd_stream.h"
 
 int main() {
+    kestrion::set_up_arithmetic();
     kestrion::FdSource input(STDIN_FILENO, "standard input");
     kestrion::FdSink output(STDOUT_FILENO, "standard output");
     kestrion::FdSink error(STDERR_FILENO, "standard error");

@@ -10,7 +10,11 @@
 
 namespace kestrion {
 
-// |t| at or past this bound overflows (t > 0) or underflows (t < 0).
+// |t| at or past this bound overflows (t > 0) or underflows (t < 0). The
+// limit is stated on the top 16 bits of t's 64-bit significand: |t| in
+// [512, 1024) has those bits equal to floor(|t| · 2^6), which reaches 45426
+// exactly when |t| >= 45426 / 64 = 709.78125; |t| >= 1024 is past it anyway
+// and |t| < 512 never reaches it. So the rule is the plain comparison.
 inline constexpr double kPowerLimit = 709.78125;
 
 template <class Ext>
@@ -42,14 +46,14 @@ struct ShareConstants {
 // store of e^t rounded to 64 bits, which is all the computation uses of it.
 template <class Ext>
 float stored_power(const Ext& log_x, double y, ErrorLineSink& errors) {
-    const ShareConstants<Ext>& k = ShareConstants<Ext>::get();
+    const ShareConstants<Ext>& constants = ShareConstants<Ext>::get();
     if (y == 0) return 1.0f;
     const Ext t = Ext(y) * log_x;
-    if (t >= k.power_limit) {
-        errors.write_error_line("\r\npow: OVERFLOW error\r\n");
+    if (t >= constants.power_limit) {
+        errors.write_error_line(kOverflowLine);
         return std::numeric_limits<float>::infinity();
     }
-    if (t <= k.minus_power_limit) return 0.0f;
+    if (t <= constants.minus_power_limit) return 0.0f;
     const double t_hi = t.to_double();
     return exponential_factor(t_hi, (t - Ext(t_hi)).to_double());  // t - t_hi is exact
 }
@@ -60,14 +64,13 @@ float stored_power(const Ext& log_x, double y, ErrorLineSink& errors) {
 template <class Ext>
 void compute_star(float temperature, float radius, const Ext& hc_over_lambda, const Ext& prefactor, float& radiance,
                   float& luminosity, ErrorLineSink& errors) {
-    const ShareConstants<Ext>& k = ShareConstants<Ext>::get();
+    const ShareConstants<Ext>& constants = ShareConstants<Ext>::get();
 
-    const double y = ((hc_over_lambda / k.boltzmann) / Ext(temperature)).to_double();
-    radiance = stored_power(k.log_base, y, errors);
+    const double y = ((hc_over_lambda / constants.boltzmann) / Ext(temperature)).to_double();
+    radiance = stored_power(constants.log_base, y, errors);
 
-    Ext b = Ext(radiance) - k.one;
-    b = k.one / b;
-    radiance = ((prefactor * b) * k.radiance_scale).to_float();
+    const Ext reciprocal = constants.one / (Ext(radiance) - constants.one);  // 1 / (p - 1)
+    radiance = ((prefactor * reciprocal) * constants.radiance_scale).to_float();
 
     const Ext r(radius);
     luminosity = ((Ext(radiance) * r) * r).to_float();
@@ -75,13 +78,14 @@ void compute_star(float temperature, float radius, const Ext& hc_over_lambda, co
 
 template <class Ext>
 void compute_shares_with(StarPairValues& v, ErrorLineSink& errors) {
-    const ShareConstants<Ext>& k = ShareConstants<Ext>::get();
-    v.wavelength_m = (Ext(v.wavelength_angstrom) * k.angstrom).to_float();
+    const ShareConstants<Ext>& constants = ShareConstants<Ext>::get();
+    v.wavelength_m = (Ext(v.wavelength_angstrom) * constants.angstrom).to_float();
     const Ext lambda(v.wavelength_m);
     v.wavelength_m5 = ((((lambda * lambda) * lambda) * lambda) * lambda).to_float();
 
-    const Ext hc_over_lambda = (k.planck * k.light_speed) / lambda;
-    const Ext prefactor = (((k.two * k.planck) * k.light_speed) * k.light_speed) / Ext(v.wavelength_m5);
+    const Ext hc_over_lambda = (constants.planck * constants.light_speed) / lambda;
+    const Ext prefactor =
+        (((constants.two * constants.planck) * constants.light_speed) * constants.light_speed) / Ext(v.wavelength_m5);
 
     // Star 1 in full, its error line included, before any work on star 2.
     compute_star<Ext>(v.star1_temperature, v.star1_radius, hc_over_lambda, prefactor, v.star1_radiance,
@@ -91,7 +95,7 @@ void compute_shares_with(StarPairValues& v, ErrorLineSink& errors) {
 
     const Ext l1(v.star1_luminosity), l2(v.star2_luminosity);
     v.star1_share = (l1 / (l1 + l2)).to_float();
-    v.star2_share = (k.one - Ext(v.star1_share)).to_float();
+    v.star2_share = (constants.one - Ext(v.star1_share)).to_float();
 }
 
 }  // namespace kestrion

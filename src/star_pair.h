@@ -24,20 +24,23 @@ struct StarPairValues {
     float star2_share = 0;
 };
 
-// Receives the power function's overflow line, "\r\npow: OVERFLOW error\r\n".
+// What a star whose power function overflows writes, unbuffered, to
+// standard error.
+inline constexpr std::string_view kOverflowLine = "\r\npow: OVERFLOW error\r\n";
+
+// Receives the overflow line: the computation's only way out. It must not
+// throw, so that compute_shares always completes and leaves a whole record;
+// a sink that cannot write keeps the failure to report it afterwards.
 class ErrorLineSink {
 public:
-    virtual void write_error_line(std::string_view line) = 0;
+    virtual void write_error_line(std::string_view line) noexcept = 0;
 
 protected:
     ~ErrorLineSink() = default;
 };
 
-// Writes the line straight to standard error, unbuffered.
-ErrorLineSink& standard_error_sink();
-
 // Fills the working fields and both shares from the five typed fields.
-// A star whose exponential overflows writes its error line to `errors`.
-void compute_shares(StarPairValues& values, ErrorLineSink& errors = standard_error_sink());
+// A star whose exponential overflows writes kOverflowLine to `errors`.
+void compute_shares(StarPairValues& values, ErrorLineSink& errors);
 
 }  // namespace kestrion

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "expected_text.h"
+#include "memory_streams.h"
 
 namespace kestrion {
 namespace {
@@ -26,7 +27,7 @@ Outcome run(const std::string& input, size_t chunk = SIZE_MAX) {
 
 TEST(Dialogue, OneCycleThenEndOfInput) {
     const Outcome r = run(kTypicalInput);
-    EXPECT_EQ(r.out, kBanner + kPrompts + kDashes + kTypicalReport + kEndAtFirstPrompt);
+    EXPECT_EQ(r.out, kBannerText + kPrompts + kDashLine + kTypicalReport + kEndAtFirstPrompt);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.status, 0);
 }
@@ -44,14 +45,14 @@ TEST(Dialogue, SameTranscriptWhateverHowTheInputArrives) {
 TEST(Dialogue, EndOfInputAbandonsTheCycle) {
     // Mid-cycle: three values read, no report.
     Outcome r = run("1 2 3");
-    EXPECT_EQ(r.out, kBanner + kPrompts.substr(0, 84) + "\n");
+    EXPECT_EQ(r.out, kBannerText + first_prompts(4) + "\n");
     EXPECT_EQ(r.status, 0);
     // Empty input: the banner, the first prompt, a line end.
     r = run("");
-    EXPECT_EQ(r.out, kBanner + kEndAtFirstPrompt);
+    EXPECT_EQ(r.out, kBannerText + kEndAtFirstPrompt);
     // White space only is no value either.
     r = run("\n \t\r\n");
-    EXPECT_EQ(r.out, kBanner + kEndAtFirstPrompt);
+    EXPECT_EQ(r.out, kBannerText + kEndAtFirstPrompt);
 }
 
 TEST(Dialogue, UnreadableTextKeepsTheOldValueAndDropsTheLine) {
@@ -59,7 +60,7 @@ TEST(Dialogue, UnreadableTextKeepsTheOldValueAndDropsTheLine) {
     // whole, so star2's radius keeps 0.9655… and the rest come from the next line.
     const std::string input = kTypicalInput + "0.585\noops 9\n9.1292e+03 13270.027243044078 5.213010e+03\n";
     const Outcome r = run(input);
-    EXPECT_EQ(r.out, kBanner + kPrompts + kDashes + kTypicalReport + kPrompts + kDashes + kTypicalReport +
+    EXPECT_EQ(r.out, kBannerText + kPrompts + kDashLine + kTypicalReport + kPrompts + kDashLine + kTypicalReport +
                          kEndAtFirstPrompt);
 }
 
@@ -77,7 +78,7 @@ TEST(Dialogue, UnreadableFieldsKeepTheirFirstCycleZero) {
     };
     for (const auto& c : cases) {
         const Outcome r = run(c.input);
-        EXPECT_EQ(r.out, kBanner + kPrompts + kDashes + c.report + kEndAtFirstPrompt) << c.input;
+        EXPECT_EQ(r.out, kBannerText + kPrompts + kDashLine + c.report + kEndAtFirstPrompt) << c.input;
     }
 }
 
@@ -87,23 +88,34 @@ TEST(Dialogue, OverflowLineFallsBetweenDashesAndReport) {
     MemorySource source(input);
     MemorySink both;
     EXPECT_EQ(run_dialogue(source, both, both), 0);
-    const std::string cycle = kPrompts + kDashes + kOverflowLine + kColdReport;
-    EXPECT_EQ(both.text, kBanner + cycle + cycle + kEndAtFirstPrompt);
+    const std::string cycle = kPrompts + kDashLine + kOverflowText + kColdReport;
+    EXPECT_EQ(both.text, kBannerText + cycle + cycle + kEndAtFirstPrompt);
 }
 
+// Takes the first write (the banner and first prompt, flushed before the
+// first read) and fails every one after it.
 class FailingSink final : public ByteSink {
 public:
-    void write(const char*, size_t) override { throw StreamError("cannot write standard output: Broken pipe"); }
+    void write(const char*, size_t) override {
+        if (writes_++ > 0) throw StreamError("cannot write standard output: Broken pipe");
+    }
+
+private:
+    int writes_ = 0;
 };
 
+// Output fails when the buffer fills, or first when a cold star's overflow
+// line flushes it: either way one line, and no overflow line after it.
 TEST(Dialogue, OutputFailureEndsWithStatusOneAndOneLine) {
-    std::string input;
-    for (int i = 0; i < 5000; ++i) input += kTypicalInput;
-    MemorySource source(input);
-    FailingSink out;
-    MemorySink err;
-    EXPECT_EQ(run_dialogue(source, out, err), 1);
-    EXPECT_EQ(err.text, "kestrion: cannot write standard output: Broken pipe\n");
+    for (const std::string& cycle : {kTypicalInput, kColdInput}) {
+        std::string input;
+        for (int i = 0; i < 5000; ++i) input += cycle;
+        MemorySource source(input);
+        FailingSink out;
+        MemorySink err;
+        EXPECT_EQ(run_dialogue(source, out, err), 1);
+        EXPECT_EQ(err.text, "kestrion: cannot write standard output: Broken pipe\n");
+    }
 }
 
 }  // namespace

@@ -1,25 +1,34 @@
-// The dialogue's texts, written out independently of the program, to build
-// expected transcripts from.
+// Expected transcripts, built from the program's own texts; the golden
+// transcript in data/ pins those texts byte for byte.
 #pragma once
 
 #include <string>
 
+#include "dialogue_text.h"
+#include "star_pair.h"
+
 namespace kestrion::testing {
 
-inline const std::string kBanner = "\n<<< Kestrion : Ver 2.00 >>>\n\nExit with CTRL+C\n\n";
-inline const std::string kPrompts =
-    "star1 radius (0-1) : star2 radius (0-1) : star1 temperature  : star2 temperature  : wavelength (Angstrom) : ";
-inline const std::string kDashes = "----------------------------------------\n";
-inline const std::string kOverflowLine = "\r\npow: OVERFLOW error\r\n";
+inline const std::string kBannerText{kBanner};
+inline const std::string kFirstPrompt{kPromptTexts[0]};
+inline const std::string kDashLine{kDashes};
+inline const std::string kOverflowText{kOverflowLine};
+// The first `count` prompts of a cycle, as written back to back.
+inline std::string first_prompts(size_t count) {
+    std::string some;
+    for (size_t i = 0; i < count; ++i) some += kPromptTexts[i];
+    return some;
+}
+inline const std::string kPrompts = first_prompts(std::size(kPromptTexts));
 // What the input ending at a cycle's first prompt leaves: that prompt and a line end.
-inline const std::string kEndAtFirstPrompt = "star1 radius (0-1) : \n";
+inline const std::string kEndAtFirstPrompt = kFirstPrompt + "\n";
 
 // One report, from the seven printed values in report order.
 inline std::string report(const std::string& r1, const std::string& r2, const std::string& t1, const std::string& t2,
                           const std::string& s1, const std::string& s2, const std::string& wavelength) {
     return "Radius\n    star1=" + r1 + "\n    star2=" + r2 + "\nTemperture\n    star1=" + t1 + "\n    star2=" + t2 +
            "\nLuminosity\n    star1=" + s1 + "\n    star2=" + s2 + "\nWaveLength " + wavelength + " (Angstrom)\n" +
-           kDashes + "\n";
+           kDashLine + "\n";
 }
 
 // A typical pair (first reference row): typed values, and the report they give.

@@ -92,7 +92,7 @@ TEST(ExtendedBackends, StoresRoundOnceAtEveryBoundary) {
 
 class CountingSink final : public ErrorLineSink {
 public:
-    void write_error_line(std::string_view) override { ++lines; }
+    void write_error_line(std::string_view) noexcept override { ++lines; }
     int lines = 0;
 };
 

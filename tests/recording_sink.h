@@ -11,7 +11,7 @@ namespace kestrion::testing {
 
 class RecordingSink final : public ErrorLineSink {
 public:
-    void write_error_line(std::string_view line) override { lines.emplace_back(line); }
+    void write_error_line(std::string_view line) noexcept override { lines.emplace_back(line); }
     std::vector<std::string> lines;
 };
 

@@ -49,7 +49,7 @@ void expect_bounded_memory(const Finished& f) {
 TEST(HostileInput, GibibyteLineOfLettersIsDiscarded) {
     // Star1's radius keeps its 0; the next line fills the other four.
     const Finished f = run_program(Launch{{KESTRION_BINARY}}, repeated('x', kGiB, "\n" + kTypicalTail));
-    EXPECT_EQ(f.out, kBanner + kPrompts + kDashes +
+    EXPECT_EQ(f.out, kBannerText + kPrompts + kDashLine +
                          report("0.000000", "0.965599", "9129.200195", "13270.027344", "0.000000", "1.000000",
                                 "5213.009766") +
                          kEndAtFirstPrompt);
@@ -60,7 +60,7 @@ TEST(HostileInput, GibibyteLineOfLettersIsDiscarded) {
 TEST(HostileInput, GibibyteOfDigitsIsOneNumber) {
     // A billion-digit radius is far past single range: inf, so its share is inf/inf.
     const Finished f = run_program(Launch{{KESTRION_BINARY}}, repeated('7', kGiB, kTypicalTail));
-    EXPECT_EQ(f.out, kBanner + kPrompts + kDashes +
+    EXPECT_EQ(f.out, kBannerText + kPrompts + kDashLine +
                          report("inf", "0.965599", "9129.200195", "13270.027344", "nan", "nan", "5213.009766") +
                          kEndAtFirstPrompt);
     EXPECT_EQ(f.status, 0);
@@ -74,7 +74,7 @@ TEST(HostileInput, LongLiteralsAndExponentsRoundCorrectly) {
     const std::string temperature = "9.1292e" + std::string(399, '0') + "3";
     const Finished f = run_program({KESTRION_BINARY},
                                    radius + " 0.9655985959905 " + temperature + " 13270.027243044078 5.213010e+03\n");
-    EXPECT_EQ(f.out, kBanner + kPrompts + kDashes + kTypicalReport + kEndAtFirstPrompt);
+    EXPECT_EQ(f.out, kBannerText + kPrompts + kDashLine + kTypicalReport + kEndAtFirstPrompt);
     EXPECT_EQ(f.status, 0);
 }
 
@@ -85,8 +85,8 @@ TEST(HostileInput, MalformedNumbersKeepTheOldValues) {
     const std::string input = kTypicalInput + "-\n.\n+.\n--5\n5.213010e+03\n" +
                               "0.585e\n9.1292e+03 13270.027243044078 5213.010E+\n";
     const Finished f = run_program({KESTRION_BINARY}, input);
-    const std::string cycle = kPrompts + kDashes + kTypicalReport;
-    EXPECT_EQ(f.out, kBanner + cycle + cycle + cycle + "star1 radius (0-1) : star2 radius (0-1) : \n");
+    const std::string cycle = kPrompts + kDashLine + kTypicalReport;
+    EXPECT_EQ(f.out, kBannerText + cycle + cycle + cycle + first_prompts(2) + "\n");
     EXPECT_EQ(f.err, "");
     EXPECT_EQ(f.status, 0);
 }
@@ -97,17 +97,17 @@ TEST(HostileInput, NulBytesAreUnreadableText) {
     const std::string input = std::string("0.585\0 0.5\n", 11) + "9.1292e+03 13270.027243044078 5.213010e+03\n" +
                               std::string("\0\0\0\n", 4);
     const Finished f = run_program({KESTRION_BINARY}, input);
-    EXPECT_EQ(f.out, kBanner + kPrompts + kDashes +
+    EXPECT_EQ(f.out, kBannerText + kPrompts + kDashLine +
                          report("0.585000", "0.000000", "9129.200195", "13270.027344", "1.000000", "0.000000",
                                 "5213.009766") +
-                         "star1 radius (0-1) : star2 radius (0-1) : \n");
+                         first_prompts(2) + "\n");
     EXPECT_EQ(f.status, 0);
 }
 
 TEST(HostileInput, CrLfLineEnds) {
     const Finished f = run_program(
         {KESTRION_BINARY}, "0.585\r\n0.9655985959905\r\n9.1292e+03\r\n13270.027243044078\r\n5.213010e+03\r\n");
-    EXPECT_EQ(f.out, kBanner + kPrompts + kDashes + kTypicalReport + kEndAtFirstPrompt);
+    EXPECT_EQ(f.out, kBannerText + kPrompts + kDashLine + kTypicalReport + kEndAtFirstPrompt);
 }
 
 TEST(HostileInput, ClosedStandardInputIsAReadFailure) {

@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "number_format.h"
-#include "number_reader.h"
+#include "read_single.h"
 #include "recording_sink.h"
 
 namespace kestrion {
 namespace {
 
+using testing::read_single;
 using testing::RecordingSink;
 
 std::string fixed6(float v) {
@@ -83,7 +84,7 @@ TEST(ReferenceVectors, EveryRowMatchesBitForBit) {
                                  v.star1_share,   v.star2_share,  v.wavelength_angstrom};
         for (int i = 0; i < 7; ++i) EXPECT_EQ(fixed6(printed[i]), f[5 + i]) << "row " << rows << " column " << 5 + i;
 
-        for (const auto& l : errors.lines) EXPECT_EQ(l, "\r\npow: OVERFLOW error\r\n");
+        for (const auto& l : errors.lines) EXPECT_EQ(l, kOverflowLine);
         std::string overflow;
         if (overflows(v.star1_temperature, v.wavelength_angstrom)) overflow += '1';
         if (overflows(v.star2_temperature, v.wavelength_angstrom)) overflow += '2';
@@ -148,7 +149,7 @@ TEST(Shares, ColdStarOverflowsOncePerCycleAndGetsNothing) {
         RecordingSink errors;
         compute_shares(v, errors);
         ASSERT_EQ(errors.lines.size(), 1u);
-        EXPECT_EQ(errors.lines[0], "\r\npow: OVERFLOW error\r\n");
+        EXPECT_EQ(errors.lines[0], kOverflowLine);
         EXPECT_TRUE(std::isinf(v.star1_radiance) || v.star1_radiance == 0);
         EXPECT_EQ(v.star1_share, 0.0f);
         EXPECT_EQ(v.star2_share, 1.0f);

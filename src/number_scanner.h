@@ -1,43 +1,13 @@
-// Reading a typed value: an optional sign, digits with an optional decimal
-// point, an optional exponent. The decimal is rounded to double, correctly,
-// and that double to single: two roundings, as a "%f" read into a double
-// and then stored in a float gives.
+// Scanning a typed value: an optional sign, digits with an optional decimal
+// point, an optional exponent, as a "%f" read accepts them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string_view>
+
+#include "decimal_number.h"
 
 namespace kestrion {
-
-// The digits of a scanned number, in bounded memory whatever its length:
-// value = ±0.d1d2…dn × 10^exponent. Digits past kMaxDigits only matter for
-// rounding through whether any of them is nonzero: every midpoint between
-// two doubles has at most 767 significant digits.
-struct DecimalNumber {
-    static constexpr int kMaxDigits = 800;
-    // Typed exponents stop growing here: far past any overflow or underflow,
-    // even after shifting by the digit count of any input that can exist.
-    static constexpr int64_t kExponentClamp = 100'000'000'000'000'000;
-
-    bool negative = false;
-    bool dropped_nonzero = false;
-    int digit_count = 0;  // leading zeros are not kept
-    int64_t exponent = 0;
-    char digits[kMaxDigits];
-
-    void add_digit(char c) {
-        if (digit_count < kMaxDigits) {
-            digits[digit_count++] = c;
-        } else if (c != '0') {
-            dropped_nonzero = true;
-        }
-    }
-};
-
-// The double nearest to the number (ties to even), ±inf past the range.
-double to_double(const DecimalNumber& number);
-
-inline float to_single(const DecimalNumber& number) { return static_cast<float>(to_double(number)); }
 
 enum class ReadStatus { number, not_a_number, end_of_input };
 
@@ -113,9 +83,5 @@ ReadStatus scan_number(Cursor& in, DecimalNumber& number) {
     number.exponent = point + exponent;
     return ReadStatus::number;
 }
-
-// Reads a number from the front of `text` into `value`; returns how many
-// bytes it took (leading white space included), or 0 if there is none.
-size_t read_single(std::string_view text, float& value);
 
 }  // namespace kestrion

@@ -1,4 +1,4 @@
-#include "number_reader.h"
+#include "decimal_conversion.h"
 
 #include <cfloat>
 #include <charconv>
@@ -49,19 +49,6 @@ double slow_path(const DecimalNumber& number) {
     return value;
 }
 
-class StringCursor {
-public:
-    explicit StringCursor(std::string_view text) : text_(text) {}
-    int peek() const { return pos_ < text_.size() ? static_cast<unsigned char>(text_[pos_]) : -1; }
-    void advance() { ++pos_; }
-    void unget(size_t count) { pos_ -= count; }
-    size_t position() const { return pos_; }
-
-private:
-    std::string_view text_;
-    size_t pos_ = 0;
-};
-
 }  // namespace
 
 double to_double(const DecimalNumber& number) {
@@ -74,14 +61,6 @@ double to_double(const DecimalNumber& number) {
         magnitude = slow_path(number);
     }
     return number.negative ? -magnitude : magnitude;
-}
-
-size_t read_single(std::string_view text, float& value) {
-    StringCursor cursor(text);
-    DecimalNumber number;
-    if (scan_number(cursor, number) != ReadStatus::number) return 0;
-    value = to_single(number);
-    return cursor.position();
 }
 
 }  // namespace kestrion

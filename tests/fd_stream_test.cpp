@@ -1,0 +1,80 @@
+#include "fd_stream.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+extern char** environ;
+
+namespace kestrion {
+namespace {
+
+TEST(FdStreams, WriteFailureNamesTheStreamAndCause) {
+    const int fd = ::open("/dev/full", O_WRONLY);
+    ASSERT_GE(fd, 0);
+    FdSink sink(fd, "standard output");
+    try {
+        sink.write("x", 1);
+        FAIL() << "writing to /dev/full succeeded";
+    } catch (const StreamError& e) {
+        EXPECT_STREQ(e.what(), "cannot write standard output: No space left on device");
+    }
+    ::close(fd);
+}
+
+// Runs a shell command with one end of a pipe as its standard input or output.
+pid_t spawn_shell(const char* command, int fd, int target) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fd, target);
+    const char* argv[] = {"sh", "-c", command, nullptr};
+    pid_t pid = -1;
+    posix_spawnp(&pid, "sh", &actions, nullptr, const_cast<char**>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+TEST(FdStreams, NonBlockingDescriptorsWaitInsteadOfFailing) {
+    constexpr size_t kSize = size_t{1} << 20;  // far more than a pipe holds
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+    // Writing: the reader drains slowly, so the pipe fills and writes would block.
+    const pid_t reader = spawn_shell("sleep 0.1; cat > /dev/null", fds[0], 0);
+    ::close(fds[0]);
+    ::fcntl(fds[1], F_SETFL, O_NONBLOCK);
+    const std::string block(kSize, 'k');
+    FdSink(fds[1], "standard output").write(block.data(), block.size());
+    ::close(fds[1]);
+    ::waitpid(reader, nullptr, 0);
+
+    // Reading: the data arrives later, so the first reads would block.
+    ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+    const pid_t writer = spawn_shell("sleep 0.1; head -c 1048576 /dev/zero", fds[1], 1);
+    ::close(fds[1]);
+    ::fcntl(fds[0], F_SETFL, O_NONBLOCK);
+    FdSource source(fds[0], "standard input");
+    size_t total = 0;
+    char buffer[4096];
+    for (size_t n; (n = source.read(buffer, sizeof buffer)) > 0;) total += n;
+    ::close(fds[0]);
+    ::waitpid(writer, nullptr, 0);
+    EXPECT_EQ(total, kSize);
+}
+
+TEST(FdStreams, ReadFailureIsReported) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ::close(fds[0]);
+    FdSource source(fds[0], "standard input");  // closed descriptor
+    char c;
+    EXPECT_THROW(source.read(&c, 1), StreamError);
+    ::close(fds[1]);
+}
+
+}  // namespace
+}  // namespace kestrion
