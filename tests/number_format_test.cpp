@@ -51,20 +51,24 @@ TEST(FormatFixed6, TiesGoToEven) {
 }
 
 // A value prints a tie exactly when it is an odd multiple of 1/128: then and
-// only then is value × 10^6 an integer plus one half. Every such single.
-TEST(FormatFixed6, EveryTieMatchesPrintf) {
-    for (uint32_t odd = 1; odd < (1u << 24); odd += 2) {
+// only then is value × 10^6 an integer plus one half. Every `stride`-th such
+// single (every one in the sweep).
+void expect_ties_match_printf(uint32_t stride) {
+    for (uint32_t odd = 1; odd < (1u << 24); odd += 2 * stride) {
         const float v = static_cast<float>(odd) / 128.0f;
         expect_printf(v);
         if (odd % 7 == 1) expect_printf(-v);
     }
 }
 
-TEST(FormatFixed6, MatchesPrintfAcrossEveryExponent) {
+TEST(FormatFixed6, TiesMatchPrintf) { expect_ties_match_printf(61); }
+TEST(FormatFixed6Sweep, EveryTieMatchesPrintf) { expect_ties_match_printf(1); }
+
+// Every biased exponent, subnormals included, with random significands and signs.
+void expect_every_exponent_matches_printf(int per_exponent) {
     std::mt19937 random(20261208);
-    // Every biased exponent, subnormals included, with random significands and signs.
     for (uint32_t exponent = 0; exponent < 255; ++exponent) {
-        for (int i = 0; i < 40'000; ++i) {
+        for (int i = 0; i < per_exponent; ++i) {
             const uint32_t bits = (static_cast<uint32_t>(random()) & 0x807fffffu) | (exponent << 23);
             expect_printf(std::bit_cast<float>(bits));
         }
@@ -72,6 +76,9 @@ TEST(FormatFixed6, MatchesPrintfAcrossEveryExponent) {
         expect_printf(std::bit_cast<float>((exponent << 23) | 0x7fffffu));
     }
 }
+
+TEST(FormatFixed6, MatchesPrintfAcrossEveryExponent) { expect_every_exponent_matches_printf(1'000); }
+TEST(FormatFixed6Sweep, MatchesPrintfAcrossEveryExponent) { expect_every_exponent_matches_printf(40'000); }
 
 TEST(FormatFixed6, MatchesPrintfAroundRoundingBoundaries) {
     // Neighbours of k + 0.5 millionths and of whole numbers, where the rounding turns.

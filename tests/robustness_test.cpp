@@ -15,6 +15,7 @@ namespace {
 
 using namespace kestrion::testing;
 
+constexpr size_t kMiB = size_t{1} << 20;
 constexpr size_t kGiB = size_t{1} << 30;
 // Fixed buffers, whatever the input; sanitizer runtimes add their own.
 constexpr long kPeakMemoryKib = 16 * 1024;
@@ -46,9 +47,10 @@ void expect_bounded_memory(const Finished& f) {
 #endif
 }
 
-TEST(HostileInput, GibibyteLineOfLettersIsDiscarded) {
-    // Star1's radius keeps its 0; the next line fills the other four.
-    const Finished f = run_program(Launch{{KESTRION_BINARY}}, repeated('x', kGiB, "\n" + kTypicalTail));
+// A line of letters far longer than any buffer: star1's radius keeps its 0,
+// and the next line fills the other four.
+void expect_long_line_of_letters_discarded(size_t size) {
+    const Finished f = run_program(Launch{{KESTRION_BINARY}}, repeated('x', size, "\n" + kTypicalTail));
     EXPECT_EQ(f.out, kBannerText + kPrompts + kDashLine +
                          report("0.000000", "0.965599", "9129.200195", "13270.027344", "0.000000", "1.000000",
                                 "5213.009766") +
@@ -57,15 +59,22 @@ TEST(HostileInput, GibibyteLineOfLettersIsDiscarded) {
     expect_bounded_memory(f);
 }
 
-TEST(HostileInput, GibibyteOfDigitsIsOneNumber) {
-    // A billion-digit radius is far past single range: inf, so its share is inf/inf.
-    const Finished f = run_program(Launch{{KESTRION_BINARY}}, repeated('7', kGiB, kTypicalTail));
+TEST(HostileInput, LongLineOfLettersIsDiscarded) { expect_long_line_of_letters_discarded(16 * kMiB); }
+TEST(HostileInputSweep, GibibyteLineOfLettersIsDiscarded) { expect_long_line_of_letters_discarded(kGiB); }
+
+// A radius of millions of digits is far past single range: inf, so its
+// share is inf/inf.
+void expect_long_run_of_digits_read_as_one_number(size_t size) {
+    const Finished f = run_program(Launch{{KESTRION_BINARY}}, repeated('7', size, kTypicalTail));
     EXPECT_EQ(f.out, kBannerText + kPrompts + kDashLine +
                          report("inf", "0.965599", "9129.200195", "13270.027344", "nan", "nan", "5213.009766") +
                          kEndAtFirstPrompt);
     EXPECT_EQ(f.status, 0);
     expect_bounded_memory(f);
 }
+
+TEST(HostileInput, LongRunOfDigitsIsOneNumber) { expect_long_run_of_digits_read_as_one_number(16 * kMiB); }
+TEST(HostileInputSweep, GibibyteOfDigitsIsOneNumber) { expect_long_run_of_digits_read_as_one_number(kGiB); }
 
 TEST(HostileInput, LongLiteralsAndExponentsRoundCorrectly) {
     // 0.585 followed by 100,000 zeros and a 1, and an exponent of 400 digits:
