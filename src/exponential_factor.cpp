@@ -3,6 +3,7 @@
 #include <mpfr.h>
 
 #include <bit>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -53,6 +54,10 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 // x is a rounded to single, which the bits of a give directly. Only a's
 // stored bits are used, so how the compiler evaluated it does not matter.
 bool fast_exponential_factor(double t_hi, double t_lo, float& factor) {
+    // The bound holds for double arithmetic on the x87 unit too, but the
+    // build keeps doubles double everywhere (SSE2 math on 32-bit x86); a
+    // compiler that does not is sent to the exact path rather than trusted.
+    if (FLT_EVAL_METHOD != 0) return false;
     if (std::isnan(t_hi)) {
         factor = kNaN;
         return true;

@@ -1,7 +1,7 @@
-// The extended-precision type the share computation uses: the x87 80-bit
-// format in hardware where long double is that format, else emulated with
-// MPFR. The build chooses (KESTRION_EXTENDED = auto, native or mpfr); both
-// give the same bits.
+// The extended-precision type the share computation uses, chosen when the
+// build is configured (KESTRION_EXTENDED): the x87 unit in hardware
+// (native), the same format in software (soft), or GNU MPFR (mpfr, the
+// reference the tests hold the others against). All three give the same bits.
 #pragma once
 
 #if defined(KESTRION_EXTENDED_MPFR)
@@ -12,12 +12,20 @@ namespace kestrion {
 using Extended = MpfrExtended;
 }
 
+#elif defined(KESTRION_EXTENDED_SOFT)
+
+#include "extended_soft.h"
+
+namespace kestrion {
+using Extended = SoftExtended;
+}
+
 #else
 
 #include "extended_native.h"
 
 #if !KESTRION_HAS_NATIVE_EXTENDED
-#error "long double here is not the x87 80-bit format; configure with -DKESTRION_EXTENDED=mpfr (or auto)"
+#error "long double here is not the x87 80-bit format; configure with -DKESTRION_EXTENDED=soft (or auto)"
 #endif
 
 namespace kestrion {

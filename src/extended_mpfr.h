@@ -6,12 +6,16 @@
 
 #include <mpfr.h>
 
+#include "x87_encoding.h"
+
 namespace kestrion {
 
 class MpfrExtended {
 public:
     explicit MpfrExtended(float f);
     explicit MpfrExtended(double d);
+    static MpfrExtended from_encoding(X87Encoding e);
+    X87Encoding encoding() const;
     MpfrExtended(const MpfrExtended& other);
     MpfrExtended& operator=(const MpfrExtended& other);
 

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cfloat>
+#include <cstring>
+
+#include "x87_encoding.h"
 
 #define KESTRION_HAS_NATIVE_EXTENDED (LDBL_MANT_DIG == 64 && LDBL_MAX_EXP == 16384)
 
@@ -14,6 +17,21 @@ class NativeExtended {
 public:
     explicit NativeExtended(float f) : v_(f) {}
     explicit NativeExtended(double d) : v_(d) {}
+    // The x87 layout in memory: significand, then sign and exponent.
+    static NativeExtended from_encoding(X87Encoding e) {
+        unsigned char bytes[sizeof(long double)] = {};
+        std::memcpy(bytes, &e.significand, 8);
+        std::memcpy(bytes + 8, &e.sign_exponent, 2);
+        long double v;
+        std::memcpy(&v, bytes, sizeof v);
+        return NativeExtended(v);
+    }
+    X87Encoding encoding() const {
+        X87Encoding e;
+        std::memcpy(&e.significand, &v_, 8);
+        std::memcpy(&e.sign_exponent, reinterpret_cast<const unsigned char*>(&v_) + 8, 2);
+        return e;
+    }
 
     float to_float() const { return static_cast<float>(v_); }
     double to_double() const { return static_cast<double>(v_); }

@@ -38,6 +38,10 @@ struct ShareConstants {
     Ext planck{kPlanck}, light_speed{kLightSpeed}, boltzmann{kBoltzmann}, angstrom{kAngstrom};
     Ext one{1.0f}, two{2.0f};
     Ext power_limit{kPowerLimit}, minus_power_limit{-kPowerLimit};
+    // The products of constants that begin the exponent, h·c, and the
+    // radiance prefactor, ((2·h)·c)·c: each the same extended value every cycle.
+    Ext planck_light_speed = planck * light_speed;
+    Ext radiance_numerator = ((two * planck) * light_speed) * light_speed;
 };
 
 // The power function x^y = e^(y·ln x) as stored in single precision, given
@@ -83,9 +87,8 @@ void compute_shares_with(StarPairValues& v, ErrorLineSink& errors) {
     const Ext lambda(v.wavelength_m);
     v.wavelength_m5 = ((((lambda * lambda) * lambda) * lambda) * lambda).to_float();
 
-    const Ext hc_over_lambda = (constants.planck * constants.light_speed) / lambda;
-    const Ext prefactor =
-        (((constants.two * constants.planck) * constants.light_speed) * constants.light_speed) / Ext(v.wavelength_m5);
+    const Ext hc_over_lambda = constants.planck_light_speed / lambda;
+    const Ext prefactor = constants.radiance_numerator / Ext(v.wavelength_m5);
 
     // Star 1 in full, its error line included, before any work on star 2.
     compute_star<Ext>(v.star1_temperature, v.star1_radius, hc_over_lambda, prefactor, v.star1_radiance,

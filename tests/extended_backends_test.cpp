@@ -1,5 +1,6 @@
-// The hardware and the MPFR back ends side by side: the same operations must
-// give the same bits, and the same cycles must store the same fields.
+// The back ends side by side: every candidate against the reference (the
+// x87 unit where it exists, else MPFR) must give the same bits for every
+// operation and store, and the same fields for every cycle.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -11,82 +12,253 @@
 
 #include "extended_mpfr.h"
 #include "extended_native.h"
+#include "extended_soft.h"
 #include "share_computation.h"
 
 namespace kestrion {
 namespace {
 
-// An extended value's 64 significant bits, as two doubles: the rounding error
-// of a 64-bit value to 53 bits is itself exact.
-template <class Ext>
-std::pair<uint64_t, uint64_t> split(const Ext& x) {
-    const double hi = x.to_double();
-    const double lo = std::isfinite(hi) ? (x - Ext(hi)).to_double() : 0.0;
-    return {std::bit_cast<uint64_t>(hi), std::bit_cast<uint64_t>(lo)};
-}
+#if KESTRION_HAS_NATIVE_EXTENDED
+using Reference = NativeExtended;
+using Candidates = ::testing::Types<SoftExtended, MpfrExtended>;
+#else
+using Reference = MpfrExtended;
+using Candidates = ::testing::Types<SoftExtended>;
+#endif
 
 uint32_t float_bits(float f) { return std::isnan(f) ? 0x7fc00000u : std::bit_cast<uint32_t>(f); }
 uint64_t double_bits(double d) { return std::isnan(d) ? 0x7ff8000000000000u : std::bit_cast<uint64_t>(d); }
 
-// A double with random bits over the whole range, specials included.
-double any_double(std::mt19937_64& random) { return std::bit_cast<double>(random()); }
+constexpr uint64_t kIntegerBit = uint64_t{1} << 63;
 
-template <class Ext>
-Ext combine(int op, double a, double b) {
-    const Ext x(a), y(b);
-    switch (op) {
-        case 0: return x + y;
-        case 1: return x - y;
-        case 2: return x * y;
-        default: return x / y;
-    }
+bool is_nan(X87Encoding e) { return (e.sign_exponent & kX87MaxExponent) == kX87MaxExponent && e.significand != kIntegerBit; }
+
+// Equal encodings, or both NaN (whose payloads the back ends do not share).
+bool same(X87Encoding a, X87Encoding b) { return a == b || (is_nan(a) && is_nan(b)); }
+
+std::string show(X87Encoding e) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%04x:%016llx", e.sign_exponent, static_cast<unsigned long long>(e.significand));
+    return text;
 }
 
-TEST(ExtendedBackends, ArithmeticAndStoresAgreeBitForBit) {
-    std::mt19937_64 random(20261208);
-    for (int i = 0; i < 400'000; ++i) {
-        double a = any_double(random), b = any_double(random);
-        if (i % 4 == 1) {
-            // Moderate magnitudes, whose results land in single range, its
-            // subnormals and its overflow.
-            a = std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 400) - 250);
-            b = std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 200) - 100);
-        }
-        const int op = static_cast<int>(random() % 4);
-        const NativeExtended n = combine<NativeExtended>(op, a, b);
-        const MpfrExtended m = combine<MpfrExtended>(op, a, b);
-        ASSERT_EQ(float_bits(n.to_float()), float_bits(m.to_float())) << a << " op" << op << " " << b;
-        ASSERT_EQ(double_bits(n.to_double()), double_bits(m.to_double())) << a << " op" << op << " " << b;
-        if (std::isfinite(n.to_double()) && std::abs(n.to_double()) > 1e-290) {
-            ASSERT_EQ(split(n), split(m)) << a << " op" << op << " " << b;
+// Operands built to meet the hard cases: any class of value at any
+// exponent, near-cancellation, exact midpoints in every operation, results
+// at the edges of overflow and underflow, and stores at their midpoints.
+class OperandMaker {
+public:
+    explicit OperandMaker(uint64_t seed) : random_(seed) {}
+
+    // A canonical encoding: the integer bit set exactly for normal numbers.
+    X87Encoding make(bool negative, int32_t biased, uint64_t significand) {
+        if (biased <= 0 || biased >= kX87MaxExponent) return {sign(negative), 0};  // out of range: zero
+        return {static_cast<uint16_t>(sign(negative) | biased), significand | kIntegerBit};
+    }
+
+    X87Encoding any() {
+        const bool negative = coin();
+        switch (random_() % 16) {
+            case 0: return {sign(negative), 0};
+            case 1: return {static_cast<uint16_t>(sign(negative) | kX87MaxExponent), kIntegerBit};
+            case 2: return {static_cast<uint16_t>(sign(negative) | kX87MaxExponent), kIntegerBit | (random_() >> 1) | 1};
+            case 3:
+            case 4: return {sign(negative), random_() >> (1 + random_() % 63)};  // subnormal
+            case 5:
+            case 6: return make(negative, kX87Bias + below(2200) - 1100, significand());  // double's range
+            case 7:
+            case 8: return make(negative, kX87Bias + below(300) - 150, significand());  // single's range
+            default: return make(negative, 1 + below(kX87MaxExponent - 1), significand());
         }
     }
-}
 
-TEST(ExtendedBackends, StoresRoundOnceAtEveryBoundary) {
-    // Exactly at, and a 64-bit hair either side of, the midpoints that decide
-    // single and double rounding, in the normal and subnormal ranges and at
-    // the top of each range.
-    const double anchors[] = {1.0, 0x1p-126, 0x1p-140, 0x1p-149, 0x1p-150, 0x1p-151, 0x1.fffffep127,
-                              0x1p-1022, 0x1p-1070, 0x1p-1074, 0x1.fffffffffffffp1023, 3.0, 5800.0};
-    for (double anchor : anchors) {
-        for (int shift : {24, 25, 53, 54}) {
-            const double half_ulp = std::ldexp(anchor, -shift);
-            for (int hair : {0, 1, -1}) {
-                for (double sign : {1.0, -1.0}) {
-                    auto make = [&](auto tag) {
-                        using Ext = decltype(tag);
-                        Ext x = Ext(sign * anchor) + Ext(sign * half_ulp);
-                        if (hair != 0) x = x + Ext(sign * hair * std::ldexp(anchor, -63));
-                        return x;
-                    };
-                    const NativeExtended n = make(NativeExtended(0.0));
-                    const MpfrExtended m = make(MpfrExtended(0.0));
-                    EXPECT_EQ(float_bits(n.to_float()), float_bits(m.to_float())) << anchor << " " << shift;
-                    EXPECT_EQ(double_bits(n.to_double()), double_bits(m.to_double())) << anchor << " " << shift;
+    // A pair for operation `op` (0 +, 1 -, 2 ×, 3 ÷) shaped one of several hard ways.
+    std::pair<X87Encoding, X87Encoding> pair(int op) {
+        const X87Encoding a = any();
+        switch (random_() % 8) {
+            case 0: {  // near-cancellation: b is a with its low bits changed
+                X87Encoding b = a;
+                b.significand ^= random_() >> (random_() % 64);
+                if ((b.sign_exponent & kX87MaxExponent) != 0) {
+                    b.significand |= kIntegerBit;
+                } else {
+                    b.significand &= ~kIntegerBit;
                 }
+                if (coin()) b.sign_exponent ^= 0x8000;
+                return {a, b};
+            }
+            case 1: return {a, any()};
+            case 2: return tie(op);
+            case 3: return edge(op);
+            default: {  // both moderate, over a few binades of each other
+                const int32_t e = kX87Bias + below(40000) - 20000;
+                return {make(coin(), e / 2 + kX87Bias / 2, significand()),
+                        make(coin(), e / 2 + kX87Bias / 2 + below(140) - 70, significand())};
             }
         }
+    }
+
+    // A value whose store to single (or double) is a midpoint, or a hair off one.
+    X87Encoding store_midpoint(bool single) {
+        const int precision = single ? 24 : 53;
+        const int32_t least_normal = single ? -126 : -1022;
+        const int32_t leading = least_normal - precision - 2 + below((single ? 127 : 1023) - least_normal + precision + 4);
+        const int keep = precision - (leading < least_normal ? least_normal - leading : 0);
+        if (keep < 0) return make(coin(), leading + kX87Bias, significand());
+        uint64_t m = keep == 0 ? 0 : (significand() >> (64 - keep)) << (64 - keep);
+        m |= kIntegerBit >> keep;  // the half of the last kept place
+        const int hair = static_cast<int>(random_() % 3) - 1;
+        m += static_cast<uint64_t>(hair);
+        return make(coin(), leading + kX87Bias, m);
+    }
+
+private:
+    static uint16_t sign(bool negative) { return negative ? 0x8000 : 0; }
+    bool coin() { return (random_() & 1) != 0; }
+    int32_t below(int32_t n) { return static_cast<int32_t>(random_() % static_cast<uint64_t>(n)); }
+    uint64_t significand() {  // random bits, or few of them
+        const uint64_t bits = random_();
+        return coin() ? bits : bits & ~((uint64_t{1} << below(64)) - 1);
+    }
+
+    // Exact results exactly halfway between two extended numbers.
+    std::pair<X87Encoding, X87Encoding> tie(int op) {
+        const int32_t e = 1 + below(kX87MaxExponent - 1);
+        switch (op) {
+            case 0:
+            case 1: {  // a plus or minus half its last place, or an odd multiple of it
+                const X87Encoding a = make(coin(), e, significand());
+                const uint64_t odd = coin() ? 1 : (random_() >> 40) | 1;
+                return {a, make(coin(), e - 64 - (63 - std::bit_width(odd) + 1), odd << (64 - std::bit_width(odd)))};
+            }
+            case 2: {  // (2^63 + u 2^31)(2^63 + v 2^31) with u, v odd: the last bit is a half
+                const uint64_t u = (random_() >> 34) | 1, v = (random_() >> 34) | 1;
+                const int32_t ea = e, eb = kX87Bias - (e - kX87Bias) + below(200) - 100;
+                return {make(coin(), ea, (u << 31)), make(coin(), eb, (v << 31))};
+            }
+            default: {  // a quotient that falls among the subnormals, k bits dropped, the last a half
+                const int k = 1 + below(63);
+                uint64_t m = (significand() >> k) << k;
+                m = (m & ~((uint64_t{1} << k) - 1)) | (uint64_t{1} << (k - 1));
+                const int32_t ea = 1 + below(200);
+                // quotient = m 2^(ea - eb - 63); its bit k should be worth 2^-16445.
+                const int32_t eb = ea - 63 + k + 16445;
+                return {make(coin(), ea, m), make(coin(), eb, 0)};
+            }
+        }
+    }
+
+    // Results at the top and bottom of the exponent range.
+    std::pair<X87Encoding, X87Encoding> edge(int op) {
+        const int32_t top = kX87MaxExponent - 1 - below(3);
+        const int32_t bottom = 1 + below(3);
+        if (coin()) return coin() ? carry_into_the_normals(op) : carry_out_of_the_top(op);
+        switch (op) {
+            case 0:
+            case 1: return coin() ? std::pair{make(coin(), top, significand()), make(coin(), top - below(3), significand())}
+                                  : std::pair{X87Encoding{sign(coin()), random_() >> (1 + below(4))},
+                                              make(coin(), bottom, significand())};
+            case 2: {
+                const int32_t e = coin() ? top : bottom;
+                return {make(coin(), e, significand()), make(coin(), kX87Bias + below(5) - 2, significand())};
+            }
+            default: {
+                const int32_t e = coin() ? top : bottom;
+                return {make(coin(), e, significand()), make(coin(), kX87Bias + below(5) - 2, significand())};
+            }
+        }
+    }
+
+    // Results just under the least normal number, 2^-16382, so that rounding
+    // carries them into it, or ties there.
+    std::pair<X87Encoding, X87Encoding> carry_into_the_normals(int op) {
+        const bool negative = coin();
+        const int32_t e = 1 + below(3);
+        const uint64_t ones = ~uint64_t{0} - static_cast<uint64_t>(below(3));
+        switch (op) {
+            case 0:
+            case 1: {
+                const X87Encoding a{sign(negative), (kIntegerBit - 1) - static_cast<uint64_t>(below(4))};
+                const X87Encoding b{sign(negative != (op == 1)), 1 + static_cast<uint64_t>(below(8))};
+                return {a, b};
+            }
+            case 2: return {make(negative, e, ones), make(coin(), kX87Bias - e, 0)};  // times 2^-e
+            default: return {make(negative, e, ones), make(coin(), kX87Bias + e, 0)};  // over 2^e
+        }
+    }
+
+    // Results at the largest finite number that round up, or tie, to infinity.
+    std::pair<X87Encoding, X87Encoding> carry_out_of_the_top(int op) {
+        const bool negative = coin();
+        const int32_t top = kX87MaxExponent - 1;
+        const uint64_t ones = ~uint64_t{0} - static_cast<uint64_t>(below(2));
+        switch (op) {
+            case 0:
+            case 1: {  // plus half its last place, or a little more
+                const uint64_t half = coin() ? 0 : static_cast<uint64_t>(below(4));
+                return {make(negative, top, ones), make(negative != (op == 1), top - 64, half)};
+            }
+            case 2: return {make(negative, top - 1, ones), make(coin(), kX87Bias + 1, static_cast<uint64_t>(below(3)))};
+            default: return {make(negative, top, ones), make(coin(), kX87Bias - 1, ~uint64_t{0})};  // over 1 - 2^-64
+        }
+    }
+
+    std::mt19937_64 random_;
+};
+
+template <class Ext>
+X87Encoding apply(int op, X87Encoding a, X87Encoding b) {
+    const Ext x = Ext::from_encoding(a), y = Ext::from_encoding(b);
+    switch (op) {
+        case 0: return (x + y).encoding();
+        case 1: return (x - y).encoding();
+        case 2: return (x * y).encoding();
+        default: return (x / y).encoding();
+    }
+}
+
+template <class Candidate>
+void expect_every_operation_rounds_the_same(int scale) {
+    OperandMaker maker(20261208);
+    const int count = (std::is_same_v<Candidate, SoftExtended> ? 400'000 : 100'000) * scale;
+    for (int i = 0; i < count; ++i) {
+        for (int op = 0; op < 4; ++op) {
+            const auto [a, b] = maker.pair(op);
+            const X87Encoding want = apply<Reference>(op, a, b), got = apply<Candidate>(op, a, b);
+            ASSERT_TRUE(same(want, got)) << show(a) << " op" << op << " " << show(b) << ": want " << show(want)
+                                         << ", got " << show(got);
+            const Reference rx = Reference::from_encoding(a), ry = Reference::from_encoding(b);
+            const Candidate cx = Candidate::from_encoding(a), cy = Candidate::from_encoding(b);
+            ASSERT_EQ(rx >= ry, cx >= cy) << show(a) << " >= " << show(b);
+            ASSERT_EQ(rx <= ry, cx <= cy) << show(a) << " <= " << show(b);
+            const Reference r = Reference::from_encoding(want);
+            const Candidate c = Candidate::from_encoding(want);
+            ASSERT_EQ(float_bits(r.to_float()), float_bits(c.to_float())) << show(want);
+            ASSERT_EQ(double_bits(r.to_double()), double_bits(c.to_double())) << show(want);
+        }
+    }
+}
+
+template <class Candidate>
+void expect_stores_round_once_at_their_midpoints(int scale) {
+    OperandMaker maker(7);
+    for (int i = 0; i < 100'000 * scale; ++i) {
+        const X87Encoding x = maker.store_midpoint(i % 2 == 0);
+        const Reference r = Reference::from_encoding(x);
+        const Candidate c = Candidate::from_encoding(x);
+        ASSERT_EQ(float_bits(r.to_float()), float_bits(c.to_float())) << show(x);
+        ASSERT_EQ(double_bits(r.to_double()), double_bits(c.to_double())) << show(x);
+    }
+}
+
+template <class Candidate>
+void expect_singles_and_doubles_widen_exactly(int scale) {
+    std::mt19937_64 random(3);
+    for (int i = 0; i < 100'000 * scale; ++i) {
+        const uint64_t bits = random();
+        const float f = std::bit_cast<float>(static_cast<uint32_t>(bits));
+        const double d = std::bit_cast<double>(bits);
+        ASSERT_TRUE(same(Reference(f).encoding(), Candidate(f).encoding())) << std::hex << bits;
+        ASSERT_TRUE(same(Reference(d).encoding(), Candidate(d).encoding())) << std::hex << bits;
     }
 }
 
@@ -98,24 +270,25 @@ public:
 
 // The stored exponential factor, on exponents y of every size, and on y
 // built so that e^(y·ln base) falls next to a single midpoint.
-TEST(ExtendedBackends, StoredFactorsAgree) {
+template <class Candidate>
+void expect_stored_factors_agree(int scale) {
     std::mt19937_64 random(11);
-    const double ln_base = std::log(ShareConstants<NativeExtended>::kExpBase);
+    const double ln_base = std::log(ShareConstants<Reference>::kExpBase);
     int overflow_lines = 0;
-    for (int i = 0; i < 200'000; ++i) {
+    for (int i = 0; i < 100'000 * scale; ++i) {
         double y = std::ldexp(static_cast<double>(random() >> 11) - 0x1p52, static_cast<int>(random() % 64) - 80);
         if (i % 2) {
             const float low = std::bit_cast<float>(static_cast<uint32_t>(random() % 0x7f7fffffu) + 1);
             y = std::log((static_cast<double>(low) + static_cast<double>(std::nextafter(low, INFINITY))) / 2) / ln_base;
         }
-        CountingSink native_errors, emulated_errors;
-        const float n = stored_power(ShareConstants<NativeExtended>::get().log_base, y, native_errors);
-        const float m = stored_power(ShareConstants<MpfrExtended>::get().log_base, y, emulated_errors);
-        ASSERT_EQ(float_bits(n), float_bits(m)) << std::hexfloat << y;
-        ASSERT_EQ(native_errors.lines, emulated_errors.lines) << std::hexfloat << y;
-        overflow_lines += native_errors.lines;
+        CountingSink reference_errors, candidate_errors;
+        const float r = stored_power(ShareConstants<Reference>::get().log_base, y, reference_errors);
+        const float c = stored_power(ShareConstants<Candidate>::get().log_base, y, candidate_errors);
+        ASSERT_EQ(float_bits(r), float_bits(c)) << std::hexfloat << y;
+        ASSERT_EQ(reference_errors.lines, candidate_errors.lines) << std::hexfloat << y;
+        overflow_lines += reference_errors.lines;
     }
-    EXPECT_GT(overflow_lines, 1000);
+    EXPECT_GT(overflow_lines, 500 * scale);
 }
 
 float typical(std::mt19937_64& random, float low, float high) {
@@ -170,25 +343,52 @@ StarPairValues generate(std::mt19937_64& random, int kind) {
     return v;
 }
 
-TEST(ExtendedBackends, GeneratedCyclesStoreIdenticalFields) {
-    constexpr int kCycles = 200'000;
+template <class Candidate>
+void expect_generated_cycles_store_identical_fields(int scale) {
+    const int kCycles = 100'000 * scale;
     std::mt19937_64 random(7);
     int overflow_lines = 0;
     for (int i = 0; i < kCycles; ++i) {
-        StarPairValues native = generate(random, i % 5);
-        StarPairValues emulated = native;
-        CountingSink native_errors, emulated_errors;
-        compute_shares_with<NativeExtended>(native, native_errors);
-        compute_shares_with<MpfrExtended>(emulated, emulated_errors);
-        ASSERT_EQ(native_errors.lines, emulated_errors.lines) << "cycle " << i;
-        overflow_lines += native_errors.lines;
-        const auto* a = reinterpret_cast<const float*>(&native);
-        const auto* b = reinterpret_cast<const float*>(&emulated);
+        StarPairValues reference = generate(random, i % 5);
+        StarPairValues candidate = reference;
+        CountingSink reference_errors, candidate_errors;
+        compute_shares_with<Reference>(reference, reference_errors);
+        compute_shares_with<Candidate>(candidate, candidate_errors);
+        ASSERT_EQ(reference_errors.lines, candidate_errors.lines) << "cycle " << i;
+        overflow_lines += reference_errors.lines;
+        const auto* a = reinterpret_cast<const float*>(&reference);
+        const auto* b = reinterpret_cast<const float*>(&candidate);
         for (size_t f = 0; f < sizeof(StarPairValues) / sizeof(float); ++f) {
             ASSERT_EQ(float_bits(a[f]), float_bits(b[f])) << "cycle " << i << " field " << f;
         }
     }
     EXPECT_GT(overflow_lines, kCycles / 20);  // the overflow cases were reached
+}
+
+template <class Candidate>
+class AgainstReference : public ::testing::Test {};
+TYPED_TEST_SUITE(AgainstReference, Candidates);
+
+TYPED_TEST(AgainstReference, EveryOperationRoundsTheSame) { expect_every_operation_rounds_the_same<TypeParam>(1); }
+TYPED_TEST(AgainstReference, StoresRoundOnceAtTheirMidpoints) { expect_stores_round_once_at_their_midpoints<TypeParam>(1); }
+TYPED_TEST(AgainstReference, SinglesAndDoublesWidenExactly) { expect_singles_and_doubles_widen_exactly<TypeParam>(1); }
+TYPED_TEST(AgainstReference, StoredFactorsAgree) { expect_stored_factors_agree<TypeParam>(1); }
+TYPED_TEST(AgainstReference, GeneratedCyclesStoreIdenticalFields) {
+    expect_generated_cycles_store_identical_fields<TypeParam>(1);
+}
+
+// The same at 25 times the size, for the long run.
+template <class Candidate>
+class AgainstReferenceSweep : public ::testing::Test {};
+TYPED_TEST_SUITE(AgainstReferenceSweep, Candidates);
+
+TYPED_TEST(AgainstReferenceSweep, EveryOperationRoundsTheSame) { expect_every_operation_rounds_the_same<TypeParam>(25); }
+TYPED_TEST(AgainstReferenceSweep, StoresRoundOnceAtTheirMidpoints) {
+    expect_stores_round_once_at_their_midpoints<TypeParam>(25);
+}
+TYPED_TEST(AgainstReferenceSweep, StoredFactorsAgree) { expect_stored_factors_agree<TypeParam>(25); }
+TYPED_TEST(AgainstReferenceSweep, GeneratedCyclesStoreIdenticalFields) {
+    expect_generated_cycles_store_identical_fields<TypeParam>(25);
 }
 
 }  // namespace
