@@ -9,7 +9,7 @@
 #include "dialogue_text.h"
 #include "input_buffer.h"
 #include "number_format.h"
-#include "number_scanner.h"
+#include "number_reader.h"
 #include "output_buffer.h"
 #include "star_pair.h"
 
@@ -96,12 +96,12 @@ void write_report(OutputBuffer& output, const StarPairValues& values) {
 
 // One cycle; false when the input ended before its fifth value.
 bool run_cycle(InputBuffer& input, OutputBuffer& output, StarPairValues& values, OrderedErrorSink& errors) {
-    DecimalNumber number;
     for (size_t i = 0; i < std::size(kPromptTexts); ++i) {
         output.write(kPromptTexts[i]);
-        switch (scan_number(input, number)) {
+        double value;
+        switch (read_value(input, value)) {
             case ReadStatus::number:
-                values.*kPromptFields[i] = to_single(number);
+                values.*kPromptFields[i] = to_single(value);
                 break;
             case ReadStatus::not_a_number:
                 // Keep the old value and drop the rest of the line, so the

@@ -1,5 +1,5 @@
-// Block-buffered input: 64 KiB reads into a fixed buffer, with a few bytes
-// of pushback that survive a refill.
+// Block-buffered input: 64 KiB reads into a fixed buffer. A reader may look
+// at the bytes already read as one contiguous run, and consume them at once.
 #pragma once
 
 #include <cassert>
@@ -13,7 +13,6 @@ namespace kestrion {
 class InputBuffer {
 public:
     static constexpr int kEnd = -1;
-    static constexpr size_t kPushback = 8;
     static constexpr size_t kBlock = 64 * 1024;
 
     // `flush_first` is flushed before every read from `source`, which may block.
@@ -31,10 +30,13 @@ public:
         assert(pos_ < end_);
         ++pos_;
     }
-    // Puts back the last `count` consumed bytes, at most kPushback of them.
-    void unget(size_t count) {
-        assert(count <= kPushback && count <= static_cast<size_t>(pos_ - begin_));
-        pos_ -= count;
+    // The bytes read and not yet consumed, [position(), end()), without reading more.
+    const char* position() const { return pos_; }
+    const char* end() const { return end_; }
+    // Consumes the bytes before `to`, which lies within [position(), end()].
+    void consume_to(const char* to) {
+        assert(to >= pos_ && to <= end_);
+        pos_ = to;
     }
     // Consumes everything through the next line end (or to end of input).
     void discard_line();
@@ -45,10 +47,9 @@ private:
     ByteSource& source_;
     OutputBuffer* flush_first_;
     bool at_end_ = false;
-    char storage_[kPushback + kBlock];
-    char* begin_ = storage_ + kPushback;  // the oldest byte unget() may reach
-    char* pos_ = begin_;
-    char* end_ = begin_;
+    char storage_[kBlock];
+    const char* pos_ = storage_;
+    const char* end_ = storage_;
 };
 
 }  // namespace kestrion

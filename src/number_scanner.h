@@ -14,11 +14,12 @@ enum class ReadStatus { number, not_a_number, end_of_input };
 inline bool is_space(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 inline bool is_digit(int c) { return c >= '0' && c <= '9'; }
 
-// Skips white space and scans the longest number at the front of `in`. The
-// first byte that cannot continue it stays unread; so does an 'e' or 'e+'
-// with no digits after it. After not_a_number some bytes may be consumed.
-// `Cursor` offers peek() (a byte, or a negative value at the end), advance()
-// and unget(n) for n <= 2.
+// Skips white space and scans the longest number at the front of `in`, byte
+// by byte; the first byte that cannot continue it stays unread. An exponent
+// marker with no digits after it ("1e", "2.5E-") is taken with the number,
+// which is then the digits before it. After not_a_number some bytes may be
+// consumed, but no line end. `Cursor` offers peek() (a byte, or a negative
+// value at the end) and advance().
 template <class Cursor>
 ReadStatus scan_number(Cursor& in, DecimalNumber& number) {
     int c = in.peek();
@@ -63,22 +64,16 @@ ReadStatus scan_number(Cursor& in, DecimalNumber& number) {
     if (c == 'e' || c == 'E') {
         in.advance();
         c = in.peek();
-        size_t taken = 1;
         bool negative = false;
         if (c == '+' || c == '-') {
             negative = c == '-';
             in.advance();
             c = in.peek();
-            ++taken;
         }
-        if (!is_digit(c)) {
-            in.unget(taken);
-        } else {
-            for (; is_digit(c); in.advance(), c = in.peek()) {
-                if (exponent < DecimalNumber::kExponentClamp) exponent = exponent * 10 + (c - '0');
-            }
-            if (negative) exponent = -exponent;
+        for (; is_digit(c); in.advance(), c = in.peek()) {
+            if (exponent < DecimalNumber::kExponentClamp) exponent = exponent * 10 + (c - '0');
         }
+        if (negative) exponent = -exponent;
     }
     number.exponent = point + exponent;
     return ReadStatus::number;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -17,17 +19,23 @@
 namespace kestrion {
 namespace {
 
+using testing::Arrival;
+using testing::read_double;
 using testing::read_single;
 
-
 // The plain rule: the C library's correctly rounded strtod, then a store to single.
-float reference(const std::string& literal) { return static_cast<float>(std::strtod(literal.c_str(), nullptr)); }
+double reference(const std::string& literal) { return std::strtod(literal.c_str(), nullptr); }
 
+// By both of the reader's routes: the literal's bytes together in the
+// buffer, and arriving three at a time, so that it runs past what was read.
+// The double is compared, before the store to single hides its last bits.
 void expect_same_as_reference(const std::string& literal) {
-    float value = 0;
-    ASSERT_EQ(read_single(literal, value), literal.size()) << literal;
-    const float want = reference(literal);
-    ASSERT_EQ(std::bit_cast<uint32_t>(value), std::bit_cast<uint32_t>(want)) << literal;
+    const double want = reference(literal);
+    for (Arrival arrival : {Arrival::together, Arrival::three_bytes_a_read}) {
+        double value = 0;
+        ASSERT_EQ(read_double(literal, value, arrival), literal.size()) << literal;
+        ASSERT_EQ(std::bit_cast<uint64_t>(value), std::bit_cast<uint64_t>(want)) << literal;
+    }
 }
 
 struct Case {
@@ -88,6 +96,49 @@ TEST(ReadRounding, LongLiteralsKeepOnlyWhetherTheTailIsZero) {
     // Midpoint between two singles, as a double, with a long tail.
     expect_same_as_reference("1.000000059604644775390625" + zeros);
     expect_same_as_reference("1.000000059604644775390625" + zeros + "1");
+}
+
+// Halfway between the doubles 1073741888 and 1073741888 + 2^-22, which is
+// itself halfway between two singles: only a late nonzero digit, far past
+// the digits any route keeps, lifts it above both midpoints.
+TEST(ReadRounding, ALongTailDecidesTheRoundingInSingle) {
+    const std::string midpoint = "1073741888.00000011920928955078125";
+    const std::string zeros(1000, '0');
+    for (Arrival arrival : {Arrival::together, Arrival::three_bytes_a_read}) {
+        float value = 0;
+        read_single(midpoint + zeros + "1", value, arrival);
+        EXPECT_EQ(value, 1073741952.0f);
+        read_single(midpoint + zeros, value, arrival);
+        EXPECT_EQ(value, 1073741824.0f);
+    }
+}
+
+// The edges of the exact paths: 15 to 20 significant digits (2^53 lies
+// among the 16-digit significands, 2^64 among the 20-digit ones), scales
+// either side of 10^22, the largest exact power of ten, and exponents
+// that underflow or overflow.
+TEST(ReadRounding, MatchesStrtodAtTheEdgesOfTheExactPaths) {
+    std::mt19937_64 random(5);
+    const std::string near_limits[] = {"9007199254740992", "18446744073709551616"};
+    for (int i = 0; i < 100'000; ++i) {
+        std::string digits;
+        if (i % 4 == 0) {
+            digits = near_limits[random() % 2];
+            const int last = digits.back() - '0' + static_cast<int>(random() % 7) - 3;
+            digits.back() = static_cast<char>('0' + std::clamp(last, 0, 9));
+        } else {
+            const int count = std::array{15, 16, 17, 19, 20}[random() % 5];
+            digits += static_cast<char>('1' + random() % 9);
+            while (static_cast<int>(digits.size()) < count) digits += static_cast<char>('0' + random() % 10);
+        }
+        if (random() % 3 == 0) {
+            const size_t point = 1 + random() % (digits.size() - 1);
+            digits = digits.substr(0, point) + "." + digits.substr(point);
+        }
+        const int exponent = random() % 4 == 0 ? static_cast<int>(random() % 700) - 350
+                                               : static_cast<int>(random() % 7) - 3 + (random() % 2 ? 22 : -22);
+        expect_same_as_reference(digits + "e" + std::to_string(exponent));
+    }
 }
 
 // Literals near the midpoints of neighbouring singles, where reading

@@ -64,17 +64,16 @@ TEST(Dialogue, UnreadableTextKeepsTheOldValueAndDropsTheLine) {
                          kEndAtFirstPrompt);
 }
 
-TEST(Dialogue, UnreadableFieldsKeepTheirFirstCycleZero) {
+TEST(Dialogue, UnreadableAndCutShortFields) {
     const struct {
         const char* input;
         std::string report;
     } cases[] = {
         {"x\n1 5800 4000 5500\n",
          report("0.000000", "1.000000", "5800.000000", "4000.000000", "0.000000", "1.000000", "5500.000000")},
-        // "1e" reads 1; the "e" left behind is unreadable, so star2's radius
-        // keeps its 0 and the rest of that line goes.
-        {"1e\n5800 4000 5500\n",
-         report("1.000000", "0.000000", "5800.000000", "4000.000000", "1.000000", "0.000000", "5500.000000")},
+        // "1e" reads 1, its "e" taken with it, so the line completes the cycle.
+        {"1 1e 5800 4000 5500\n",
+         report("1.000000", "1.000000", "5800.000000", "4000.000000", "0.884857", "0.115143", "5500.000000")},
     };
     for (const auto& c : cases) {
         const Outcome r = run(c.input);

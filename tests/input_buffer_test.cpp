@@ -33,30 +33,6 @@ TEST(InputBuffer, ReadsEveryByteWhateverTheChunking) {
     }
 }
 
-TEST(InputBuffer, UngetReachesBackAcrossARefill) {
-    MemorySource source2("abcd", 1);
-    InputBuffer in2(source2, nullptr);
-    EXPECT_EQ(in2.peek(), 'a');
-    in2.advance();
-    EXPECT_EQ(in2.peek(), 'b');
-    in2.advance();
-    EXPECT_EQ(in2.peek(), 'c');  // a refill of one byte
-    in2.unget(2);
-    EXPECT_EQ(drain(in2), "abcd");
-}
-
-TEST(InputBuffer, UngetWorksAtTheEndOfInput) {
-    MemorySource source("1e", 1);
-    InputBuffer in(source, nullptr);
-    in.peek();
-    in.advance();
-    in.peek();
-    in.advance();
-    EXPECT_EQ(in.peek(), InputBuffer::kEnd);
-    in.unget(2);
-    EXPECT_EQ(drain(in), "1e");
-}
-
 TEST(InputBuffer, DiscardLineStopsAfterTheLineEnd) {
     for (size_t chunk : {size_t{1}, size_t{5}, SIZE_MAX}) {
         MemorySource source("junk junk\nnext\nlast", chunk);

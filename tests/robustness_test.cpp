@@ -88,14 +88,15 @@ TEST(HostileInput, LongLiteralsAndExponentsRoundCorrectly) {
 }
 
 TEST(HostileInput, MalformedNumbersKeepTheOldValues) {
-    // After a full cycle, every field of the next two is unreadable or cut
-    // short, so both repeat the first report; the "E+" left at the end is
-    // unreadable too, and takes its line.
+    // After a full cycle, four fields of the next are unreadable and keep
+    // their values, so it repeats the first report. In the third, exponent
+    // markers with nothing after them are taken with their numbers, which
+    // read as the digits before them.
     const std::string input = kTypicalInput + "-\n.\n+.\n--5\n5.213010e+03\n" +
-                              "0.585e\n9.1292e+03 13270.027243044078 5213.010E+\n";
+                              "0.585e 0.9655985959905 9.1292e+03 13270.027243044078e 5213.010E+\n";
     const Finished f = run_program({KESTRION_BINARY}, input);
     const std::string cycle = kPrompts + kDashLine + kTypicalReport;
-    EXPECT_EQ(f.out, kBannerText + cycle + cycle + cycle + first_prompts(2) + "\n");
+    EXPECT_EQ(f.out, kBannerText + cycle + cycle + cycle + kEndAtFirstPrompt);
     EXPECT_EQ(f.err, "");
     EXPECT_EQ(f.status, 0);
 }
