@@ -1,28 +1,38 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a configured build folder, unpacks it into a
-# scratch folder, runs a sample session with the unpacked program, and
-# renders the unpacked man page, failing on any groff warning.
+# Builds the Debian package from a configured build folder and checks it:
+# its contents, lintian's verdict (no error, no warning), a sample session
+# with the unpacked program (under the build's emulator, for a cross build)
+# and the unpacked manual page, rendered without a groff warning.
 # usage: scripts/check-package.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 
+fail() { echo "package check: $*" >&2; exit 1; }
+
 cmake --build "$build" --target kestrion
+rm -f "$build"/kestrion_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/kestrion_*.deb)
+dpkg-deb -f "$deb" Package Version Architecture Section Maintainer
+
+contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
+for path in ./usr/bin/kestrion ./usr/share/man/man1/kestrion.1.gz \
+            ./usr/share/doc/kestrion/copyright ./usr/share/doc/kestrion/changelog.gz; do
+    grep -qx "$path" <<< "$contents" || fail "$path missing from $(basename "$deb")"
+done
+
+lintian --allow-root --fail-on error,warning "$deb" || fail "lintian found errors or warnings"
+
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 dpkg-deb -x "$deb" "$scratch"
-dpkg-deb -f "$deb" Package Version Section Maintainer
-
-fail() { echo "package check: $*" >&2; exit 1; }
-
-got=$(echo "1 1 5800 4000 5500" | "$scratch/usr/bin/kestrion" | sed -n 13,15p)
+emulator=$(sed -n 's/^KESTRION_CROSS_QEMU:[A-Z]*=//p' "$build/CMakeCache.txt")  # empty for a native build
+got=$(echo "1 1 5800 4000 5500" | $emulator "$scratch/usr/bin/kestrion" | sed -n 13,15p)
 want=$'Luminosity\n    star1=0.884857\n    star2=0.115143'
 [ "$got" = "$want" ] || fail "unexpected session output: $got"
 
-page="$scratch/usr/share/man/man1/kestrion.1"
-[ -f "$page" ] || fail "no man page in the package"
+page="$scratch/usr/share/man/man1/kestrion.1.gz"
 warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "man page warnings: $warnings"
 MANWIDTH=80 man -l "$page" 2>/dev/null | grep -q "HOW THE SHARES ARE COMPUTED" || fail "man page did not render"
