@@ -22,7 +22,7 @@ double literal_to_double(const char* begin, const char* end, int64_t magnitude);
 // The double nearest to the number (ties to even), ±inf past the range.
 double to_double(const DecimalNumber& number);
 
+// The store of a read value into its single-precision field.
 inline float to_single(double value) { return static_cast<float>(value); }
-inline float to_single(const DecimalNumber& number) { return to_single(to_double(number)); }
 
 }  // namespace kestrion
