@@ -49,7 +49,9 @@ double to_double(const DecimalNumber& number) {
     } else {
         uint64_t w = 0;
         const bool short_enough = number.digit_count <= 19 && !number.dropped_nonzero;
-        for (int i = 0; short_enough && i < number.digit_count; ++i) w = w * 10 + static_cast<uint64_t>(number.digits[i] - '0');
+        for (int i = 0; short_enough && i < number.digit_count; ++i) {
+            w = w * 10 + static_cast<uint64_t>(number.digits[i] - '0');
+        }
         if (!short_enough || !exact_decimal(w, number.exponent - number.digit_count, magnitude)) {
             // "0.<digits>[1]e<exponent>": a dropped nonzero tail becomes one
             // trailing 1, which sits on the same side of every midpoint as

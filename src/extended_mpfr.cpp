@@ -30,47 +30,36 @@ MpfrExtended::MpfrExtended(float f) : MpfrExtended() { mpfr_set_flt(get(), f, MP
 
 MpfrExtended::MpfrExtended(double d) : MpfrExtended() { mpfr_set_d(get(), d, MPFR_RNDN); }
 
-namespace {
-
-constexpr uint64_t kIntegerBit = uint64_t{1} << 63;
-// The exponent of the significand's lowest bit: for biased exponent b,
-// b - kLowBitOffset, and for subnormals 1 - kLowBitOffset, 2^-16445.
-constexpr long kLowBitOffset = kX87Bias + 63;
-
-}  // namespace
-
 // Both directions go through 32-bit halves, which mpfr's unsigned long
 // functions take on every platform.
 MpfrExtended MpfrExtended::from_encoding(X87Encoding e) {
     MpfrExtended r;
-    const bool negative = (e.sign_exponent >> 15) != 0;
-    const long biased = e.sign_exponent & kX87MaxExponent;
-    if (biased == kX87MaxExponent) {
-        if (e.significand == kIntegerBit) {
-            mpfr_set_inf(r.get(), negative ? -1 : 1);
-        } else {
-            mpfr_set_nan(r.get());
-        }
+    if (e.is_nan()) {
+        mpfr_set_nan(r.get());
         return r;
     }
-    const long low_bit = (biased == 0 ? 1 : biased) - kLowBitOffset;
+    if (e.is_inf()) {
+        mpfr_set_inf(r.get(), e.negative() ? -1 : 1);
+        return r;
+    }
+    const long low_bit = e.low_bit_exponent();
     mpfr_set_ui_2exp(r.get(), static_cast<unsigned long>(e.significand >> 32), low_bit + 32, MPFR_RNDN);
     MpfrExtended low;
     mpfr_set_ui_2exp(low.get(), static_cast<unsigned long>(e.significand & 0xffffffffu), low_bit, MPFR_RNDN);
     mpfr_add(r.get(), r.get(), low.get(), MPFR_RNDN);  // exact: 64 bits
-    if (negative) mpfr_neg(r.get(), r.get(), MPFR_RNDN);
+    if (e.negative()) mpfr_neg(r.get(), r.get(), MPFR_RNDN);
     return r;
 }
 
 X87Encoding MpfrExtended::encoding() const {
-    const uint16_t sign = mpfr_signbit(get()) ? 0x8000 : 0;
-    if (mpfr_nan_p(get())) return {kX87MaxExponent, uint64_t{3} << 62};
-    if (mpfr_inf_p(get())) return {static_cast<uint16_t>(sign | kX87MaxExponent), kIntegerBit};
-    if (mpfr_zero_p(get())) return {sign, 0};
+    const bool negative = mpfr_signbit(get()) != 0;
+    if (mpfr_nan_p(get())) return X87Encoding::nan();
+    if (mpfr_inf_p(get())) return X87Encoding::infinity(negative);
+    if (mpfr_zero_p(get())) return X87Encoding::zero(negative);
     // The value is 0.1… × 2^exp, so its top bit is worth 2^(exp - 1).
     long biased = static_cast<long>(mpfr_get_exp(get())) - 1 + kX87Bias;
     if (biased < 1) biased = 0;
-    const long low_bit = (biased == 0 ? 1 : biased) - kLowBitOffset;
+    const long low_bit = (biased == 0 ? 1 : biased) - kX87LowBitOffset;
     MpfrExtended scaled, high;
     mpfr_abs(scaled.get(), get(), MPFR_RNDN);
     mpfr_mul_2si(scaled.get(), scaled.get(), -low_bit, MPFR_RNDN);  // the significand, as an integer
@@ -80,7 +69,7 @@ X87Encoding MpfrExtended::encoding() const {
     mpfr_mul_2ui(high.get(), high.get(), 32, MPFR_RNDN);
     mpfr_sub(scaled.get(), scaled.get(), high.get(), MPFR_RNDN);
     const uint64_t bottom = mpfr_get_ui(scaled.get(), MPFR_RNDZ);
-    return {static_cast<uint16_t>(sign | biased), (top << 32) | bottom};
+    return {static_cast<uint16_t>(X87Encoding::sign_bit(negative) | biased), (top << 32) | bottom};
 }
 
 MpfrExtended::MpfrExtended(const MpfrExtended& other) : MpfrExtended() { mpfr_set(get(), other.get(), MPFR_RNDN); }

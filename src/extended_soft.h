@@ -17,8 +17,8 @@ class SoftExtended {
 public:
     explicit SoftExtended(float f) : SoftExtended(from_ieee<kSingle>(std::bit_cast<uint32_t>(f))) {}
     explicit SoftExtended(double d) : SoftExtended(from_ieee<kDouble>(std::bit_cast<uint64_t>(d))) {}
-    static SoftExtended from_encoding(X87Encoding e) { return SoftExtended(e.sign_exponent, e.significand); }
-    X87Encoding encoding() const { return {sign_exponent_, significand_}; }
+    static SoftExtended from_encoding(X87Encoding e) { return SoftExtended(e); }
+    X87Encoding encoding() const { return bits_; }
 
     float to_float() const { return std::bit_cast<float>(static_cast<uint32_t>(to_ieee<kSingle>())); }
     double to_double() const { return std::bit_cast<double>(to_ieee<kDouble>()); }
@@ -45,50 +45,41 @@ private:
         int32_t e;
     };
 
-    static constexpr uint64_t kIntegerBit = uint64_t{1} << 63;
-    // The exponent of the lowest significand bit is the biased exponent minus
-    // this (and 1 - this for subnormals: 2^-16445).
-    static constexpr int32_t kLowBitOffset = kX87Bias + 63;
+    explicit SoftExtended(X87Encoding bits) : bits_(bits) {}
+    SoftExtended(uint16_t sign_exponent, uint64_t significand) : bits_{sign_exponent, significand} {}
 
-    SoftExtended(uint16_t sign_exponent, uint64_t significand)
-        : significand_(significand), sign_exponent_(sign_exponent) {}
+    bool negative() const { return bits_.negative(); }
+    int32_t biased_exponent() const { return bits_.biased_exponent(); }
+    bool is_nan() const { return bits_.is_nan(); }
+    bool is_inf() const { return bits_.is_inf(); }
+    bool is_zero() const { return bits_.is_zero(); }
+    int32_t low_bit_exponent() const { return bits_.low_bit_exponent(); }
+    bool is_normal() const { return static_cast<uint32_t>(biased_exponent() - 1) < kX87MaxExponent - 1; }
 
-    bool negative() const { return (sign_exponent_ >> 15) != 0; }
-    int32_t biased_exponent() const { return sign_exponent_ & kX87MaxExponent; }
-    bool is_special() const { return biased_exponent() == kX87MaxExponent; }
-    bool is_nan() const { return is_special() && significand_ != kIntegerBit; }
-    bool is_inf() const { return is_special() && significand_ == kIntegerBit; }
-    bool is_zero() const { return significand_ == 0; }
-
-    static uint16_t sign_bit(bool negative) { return negative ? 0x8000 : 0; }
-    static SoftExtended nan() { return {kX87MaxExponent, uint64_t{3} << 62}; }
-    static SoftExtended inf(bool negative) { return {static_cast<uint16_t>(sign_bit(negative) | kX87MaxExponent), kIntegerBit}; }
-    static SoftExtended zero(bool negative) { return {sign_bit(negative), 0}; }
+    static uint16_t sign_bit(bool negative) { return X87Encoding::sign_bit(negative); }
+    static SoftExtended nan() { return SoftExtended(X87Encoding::nan()); }
+    static SoftExtended inf(bool negative) { return SoftExtended(X87Encoding::infinity(negative)); }
+    static SoftExtended zero(bool negative) { return SoftExtended(X87Encoding::zero(negative)); }
     SoftExtended with_sign(bool negative) const {
-        return {static_cast<uint16_t>(sign_bit(negative) | biased_exponent()), significand_};
+        return {static_cast<uint16_t>(sign_bit(negative) | biased_exponent()), bits_.significand};
     }
 
     Finite finite() const {  // for a finite nonzero value
-        const int32_t biased = biased_exponent();
-        const int shift = std::countl_zero(significand_);  // nonzero only for subnormals
-        return {significand_ << shift, (biased == 0 ? 1 : biased) - kLowBitOffset - shift};
+        const int shift = std::countl_zero(bits_.significand);  // nonzero only for subnormals
+        return {bits_.significand << shift, low_bit_exponent() - shift};
     }
-
-    bool is_normal() const { return static_cast<uint32_t>(biased_exponent() - 1) < kX87MaxExponent - 1; }
-    // For a normal number: the exponent of its significand's lowest bit.
-    int32_t low_bit_exponent() const { return biased_exponent() - kLowBitOffset; }
 
     // (kept + rest / 2^64) × 2^e rounded once to the format, where kept has
     // its top bit set and rest holds the bits below it, left-aligned, its
     // lowest bit set if anything further down was lost.
     static SoftExtended round_pack(bool negative, uint64_t kept, uint64_t rest, int32_t e) {
-        int32_t biased = e + kLowBitOffset;
+        int32_t biased = e + kX87LowBitOffset;
         if (biased <= 0 || biased >= kX87MaxExponent) {
             return round_pack(negative, wide::make(kept, rest), e - 64);  // subnormal or overflowing
         }
-        if (rest > kIntegerBit || (rest == kIntegerBit && (kept & 1) != 0)) {
+        if (rest > kX87IntegerBit || (rest == kX87IntegerBit && (kept & 1) != 0)) {
             if (++kept == 0) {  // carried out of the top: 2^64 is 2^63 one binade up,
-                kept = kIntegerBit;  // which past the largest binade encodes infinity
+                kept = kX87IntegerBit;  // which past the largest binade encodes infinity
                 ++biased;
             }
         }
@@ -108,8 +99,8 @@ private:
         uint64_t kept = wide::high(m);
         const uint64_t rest = wide::low(m);
         biased = 0;
-        if (rest > kIntegerBit || (rest == kIntegerBit && (kept & 1) != 0)) {
-            if ((++kept & kIntegerBit) != 0) biased = 1;  // rounded up to the least normal number
+        if (rest > kX87IntegerBit || (rest == kX87IntegerBit && (kept & 1) != 0)) {
+            if ((++kept & kX87IntegerBit) != 0) biased = 1;  // rounded up to the least normal number
         }
         if (kept == 0) return zero(negative);
         return {static_cast<uint16_t>(sign_bit(negative) | biased), kept};
@@ -145,10 +136,10 @@ private:
         if (a.is_normal() && b.is_normal()) {
             // The product of two 64-bit significands with their top bits set
             // has its own top bit at 2^127 or 2^126.
-            const wide::Uint128 product = wide::multiply(a.significand_, b.significand_);
+            const wide::Uint128 product = wide::multiply(a.bits_.significand, b.bits_.significand);
             uint64_t kept = wide::high(product), rest = wide::low(product);
             int32_t e = a.low_bit_exponent() + b.low_bit_exponent() + 64;
-            if ((kept & kIntegerBit) == 0) {
+            if ((kept & kX87IntegerBit) == 0) {
                 kept = (kept << 1) | (rest >> 63);
                 rest <<= 1;
                 --e;
@@ -167,17 +158,17 @@ private:
         if (a.is_normal() && b.is_normal()) {
             // The quotient of the significands lies in (1/2, 2): 1 + 64 bits
             // when it is at least 1, else 64, then what the remainder says.
-            const uint64_t x = a.significand_, y = b.significand_;
+            const uint64_t x = a.bits_.significand, y = b.bits_.significand;
             const bool whole = x >= y;
             uint64_t remainder;
             const uint64_t fraction = wide::divide(whole ? x - y : x, 0, y, remainder);
             const int32_t e = a.low_bit_exponent() - b.low_bit_exponent() - 64;
             if (whole) {
                 const uint64_t rest = ((fraction & 1) << 63) | (remainder != 0 ? 1 : 0);
-                return round_pack(negative, kIntegerBit | (fraction >> 1), rest, e + 1);
+                return round_pack(negative, kX87IntegerBit | (fraction >> 1), rest, e + 1);
             }
             // remainder / y against one half: at, above, below, or none at all.
-            const uint64_t half = remainder >= y - remainder ? kIntegerBit : 0;
+            const uint64_t half = remainder >= y - remainder ? kX87IntegerBit : 0;
             const uint64_t sticky = remainder != 0 && remainder != y - remainder ? 1 : 0;
             return round_pack(negative, fraction, half | sticky, e);
         }
@@ -206,7 +197,7 @@ private:
         if (a.is_zero() && b.is_zero()) return 0;
         if (a.negative() != b.negative()) return a.negative() ? -1 : 1;
         // Canonical encodings order by (exponent, significand) in magnitude.
-        const auto magnitude = [](SoftExtended x) { return wide::make(x.biased_exponent(), x.significand_); };
+        const auto magnitude = [](SoftExtended x) { return wide::make(x.biased_exponent(), x.bits_.significand); };
         const wide::Uint128 ma = magnitude(a), mb = magnitude(b);
         const int order = wide::equal(ma, mb) ? 0 : wide::less(ma, mb) ? -1 : 1;
         return a.negative() ? -order : order;
@@ -225,7 +216,7 @@ private:
         const uint64_t m = field == 0 ? fraction : fraction | (uint64_t{1} << kFractionBits);
         const int shift = std::countl_zero(m);
         const int32_t e = (field == 0 ? 1 : field) - F.bias - kFractionBits - shift;
-        return {static_cast<uint16_t>(sign_bit(negative) | (e + kLowBitOffset)), m << shift};
+        return {static_cast<uint16_t>(sign_bit(negative) | (e + kX87LowBitOffset)), m << shift};
     }
 
     // Rounded once to the format, with its subnormals, to nearest even.
@@ -246,14 +237,13 @@ private:
         // The kept bits, and the dropped ones left-aligned, to round by.
         const uint64_t kept = keep == 0 ? 0 : x.m >> (64 - keep);
         const uint64_t dropped = keep == 0 ? x.m : x.m << keep;
-        const uint64_t rounded = kept + (dropped > kIntegerBit || (dropped == kIntegerBit && (kept & 1) != 0) ? 1 : 0);
+        const uint64_t rounded = kept + (dropped > kX87IntegerBit || (dropped == kX87IntegerBit && (kept & 1) != 0) ? 1 : 0);
         // A carry runs into the exponent field: to the least normal number, or to infinity.
         if (leading < least_normal) return sign | rounded;
         return sign | ((uint64_t(leading + F.bias - 1) << kFractionBits) + rounded);
     }
 
-    uint64_t significand_;
-    uint16_t sign_exponent_;
+    X87Encoding bits_;
 };
 
 }  // namespace kestrion

@@ -29,12 +29,8 @@ using Candidates = ::testing::Types<SoftExtended>;
 uint32_t float_bits(float f) { return std::isnan(f) ? 0x7fc00000u : std::bit_cast<uint32_t>(f); }
 uint64_t double_bits(double d) { return std::isnan(d) ? 0x7ff8000000000000u : std::bit_cast<uint64_t>(d); }
 
-constexpr uint64_t kIntegerBit = uint64_t{1} << 63;
-
-bool is_nan(X87Encoding e) { return (e.sign_exponent & kX87MaxExponent) == kX87MaxExponent && e.significand != kIntegerBit; }
-
 // Equal encodings, or both NaN (whose payloads the back ends do not share).
-bool same(X87Encoding a, X87Encoding b) { return a == b || (is_nan(a) && is_nan(b)); }
+bool same(X87Encoding a, X87Encoding b) { return a == b || (a.is_nan() && b.is_nan()); }
 
 std::string show(X87Encoding e) {
     char text[40];
@@ -52,15 +48,15 @@ public:
     // A canonical encoding: the integer bit set exactly for normal numbers.
     X87Encoding make(bool negative, int32_t biased, uint64_t significand) {
         if (biased <= 0 || biased >= kX87MaxExponent) return {sign(negative), 0};  // out of range: zero
-        return {static_cast<uint16_t>(sign(negative) | biased), significand | kIntegerBit};
+        return {static_cast<uint16_t>(sign(negative) | biased), significand | kX87IntegerBit};
     }
 
     X87Encoding any() {
         const bool negative = coin();
         switch (random_() % 16) {
             case 0: return {sign(negative), 0};
-            case 1: return {static_cast<uint16_t>(sign(negative) | kX87MaxExponent), kIntegerBit};
-            case 2: return {static_cast<uint16_t>(sign(negative) | kX87MaxExponent), kIntegerBit | (random_() >> 1) | 1};
+            case 1: return {static_cast<uint16_t>(sign(negative) | kX87MaxExponent), kX87IntegerBit};
+            case 2: return {static_cast<uint16_t>(sign(negative) | kX87MaxExponent), kX87IntegerBit | (random_() >> 1) | 1};
             case 3:
             case 4: return {sign(negative), random_() >> (1 + random_() % 63)};  // subnormal
             case 5:
@@ -79,9 +75,9 @@ public:
                 X87Encoding b = a;
                 b.significand ^= random_() >> (random_() % 64);
                 if ((b.sign_exponent & kX87MaxExponent) != 0) {
-                    b.significand |= kIntegerBit;
+                    b.significand |= kX87IntegerBit;
                 } else {
-                    b.significand &= ~kIntegerBit;
+                    b.significand &= ~kX87IntegerBit;
                 }
                 if (coin()) b.sign_exponent ^= 0x8000;
                 return {a, b};
@@ -105,7 +101,7 @@ public:
         const int keep = precision - (leading < least_normal ? least_normal - leading : 0);
         if (keep < 0) return make(coin(), leading + kX87Bias, significand());
         uint64_t m = keep == 0 ? 0 : (significand() >> (64 - keep)) << (64 - keep);
-        m |= kIntegerBit >> keep;  // the half of the last kept place
+        m |= kX87IntegerBit >> keep;  // the half of the last kept place
         const int hair = static_cast<int>(random_() % 3) - 1;
         m += static_cast<uint64_t>(hair);
         return make(coin(), leading + kX87Bias, m);
@@ -177,7 +173,7 @@ private:
         switch (op) {
             case 0:
             case 1: {
-                const X87Encoding a{sign(negative), (kIntegerBit - 1) - static_cast<uint64_t>(below(4))};
+                const X87Encoding a{sign(negative), (kX87IntegerBit - 1) - static_cast<uint64_t>(below(4))};
                 const X87Encoding b{sign(negative != (op == 1)), 1 + static_cast<uint64_t>(below(8))};
                 return {a, b};
             }
