@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "arithmetic_setup.h"
-#include "input_buffer.h"
+#include "arithmetic_platform.h"
+#include "stream_buffers.h"
 #include "memory_streams.h"
 #include "number_format.h"
 #include "number_reader.h"

@@ -2,8 +2,7 @@
 // printf, the way a first version of the program would be. Not installed.
 #include <cstdio>
 
-#include "arithmetic_setup.h"
-#include "dialogue_text.h"
+#include "arithmetic_platform.h"
 #include "star_pair.h"
 
 namespace {
@@ -21,12 +20,14 @@ int main() {
     kestrion::set_up_arithmetic();
     kestrion::StarPairValues v;
     StandardErrorLine errors;
-    std::fwrite(kestrion::kBanner.data(), 1, kestrion::kBanner.size(), stdout);
+    std::fputs("\n<<< Kestrion : Ver 2.00 >>>\n\nExit with CTRL+C\n\n", stdout);
     float* const fields[] = {&v.star1_radius, &v.star2_radius, &v.star1_temperature, &v.star2_temperature,
                              &v.wavelength_angstrom};
+    const char* const prompts[] = {"star1 radius (0-1) : ", "star2 radius (0-1) : ", "star1 temperature  : ",
+                                   "star2 temperature  : ", "wavelength (Angstrom) : "};
     for (;;) {
         for (int i = 0; i < 5; ++i) {
-            std::fwrite(kestrion::kPromptTexts[i].data(), 1, kestrion::kPromptTexts[i].size(), stdout);
+            std::fputs(prompts[i], stdout);
             double d;
             const int got = std::scanf("%lf", &d);
             if (got == EOF) {

@@ -6,16 +6,15 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "arithmetic_setup.h"
+#include "arithmetic_platform.h"
 #include "dialogue.h"
-#include "dialogue_text.h"
+#include "expected_text.h"
 #include "memory_streams.h"
-#include "star_pair.h"
 
 namespace {
 
-using kestrion::kBanner;
-using kestrion::kOverflowLine;
+using kestrion::testing::kBannerText;
+using kestrion::testing::kOverflowText;
 using kestrion::testing::MemorySink;
 using kestrion::testing::MemorySource;
 
@@ -36,11 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemorySource whole(input);
     MemorySink out, err;
     check(kestrion::run_dialogue(whole, out, err) == 0);
-    check(std::string_view(out.text).starts_with(kBanner));
+    check(std::string_view(out.text).starts_with(kBannerText));
     check(std::string_view(out.text).ends_with(": \n"));
-    check(err.text.size() % kOverflowLine.size() == 0);
-    for (size_t at = 0; at < err.text.size(); at += kOverflowLine.size()) {
-        check(std::string_view(err.text).substr(at, kOverflowLine.size()) == kOverflowLine);
+    check(err.text.size() % kOverflowText.size() == 0);
+    for (size_t at = 0; at < err.text.size(); at += kOverflowText.size()) {
+        check(std::string_view(err.text).substr(at, kOverflowText.size()) == kOverflowText);
     }
 
     const size_t chunk = size == 0 ? 1 : 1 + data[0] % 5;

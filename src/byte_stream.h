@@ -34,6 +34,13 @@ protected:
 
 // Writes `text` where a failure has nowhere left to be reported (standard
 // error itself): a StreamError is swallowed. Returns whether it was written.
-bool write_last_resort(ByteSink& sink, std::string_view text) noexcept;
+inline bool write_last_resort(ByteSink& sink, std::string_view text) noexcept {
+    try {
+        sink.write(text.data(), text.size());
+        return true;
+    } catch (const StreamError&) {
+        return false;
+    }
+}
 
 }  // namespace kestrion

@@ -1,8 +1,9 @@
 #include "decimal_conversion.h"
 
-#include <cfloat>
 #include <charconv>
 #include <limits>
+
+#include "arithmetic_platform.h"
 
 namespace kestrion {
 namespace {
@@ -24,17 +25,24 @@ constexpr uint64_t kLargestExactInteger = uint64_t{1} << 53;
 // exact doubles, so the one multiplication or division that joins them is
 // the only rounding, and IEEE arithmetic makes it correct. That needs
 // double arithmetic that is really double (FLT_EVAL_METHOD 0).
+static_assert(KESTRION_DOUBLE_MATH_IS_DOUBLE, "the exact path counts on one rounding per double operation");
+
 bool exact_decimal(uint64_t w, int64_t scale, double& result) {
-    if (FLT_EVAL_METHOD != 0 || w > kLargestExactInteger || scale < -22 || scale > 22) return false;
+    if (w > kLargestExactInteger || scale < -22 || scale > 22) return false;
     const double m = static_cast<double>(w);
     result = scale < 0 ? m / kExactPowersOfTen[-scale] : m * kExactPowersOfTen[scale];
     return true;
 }
 
-double literal_to_double(const char* begin, const char* end, int64_t magnitude) {
+// What this trusts of std::from_chars: that it rounds correctly to nearest
+// even, and reports result_out_of_range only where the correctly rounded
+// value overflows or is zero, leaving `value` alone. A subnormal double
+// result, which some libraries also report as out of range, is not at
+// stake: it stores to a signed zero in single anyway, as the 0 written then does.
+double literal_to_double(const char* begin, const char* end, int64_t leading_exponent) {
     double value = 0;
     if (std::from_chars(begin, end, value).ec == std::errc::result_out_of_range) {
-        value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+        value = leading_exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     }
     return value;
 }

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "decimal_number.h"
+#include "number_scanner.h"
 
 namespace kestrion {
 
@@ -14,10 +14,10 @@ bool exact_decimal(uint64_t w, int64_t scale, double& result);
 
 // The double nearest to the unsigned literal [begin, end): digits with an
 // optional point and an optional exponent, as the scanner accepts them.
-// `magnitude` is the decimal exponent of its leading nonzero digit (any
-// value when all are zero), which decides whether a value beyond the
+// `leading_exponent` is the decimal exponent of its leading nonzero digit
+// (any value when all are zero), which decides whether a value beyond the
 // double range is infinite or zero.
-double literal_to_double(const char* begin, const char* end, int64_t magnitude);
+double literal_to_double(const char* begin, const char* end, int64_t leading_exponent);
 
 // The double nearest to the number (ties to even), ±inf past the range.
 double to_double(const DecimalNumber& number);

@@ -6,22 +6,33 @@
 #include <string_view>
 
 #include "decimal_conversion.h"
-#include "dialogue_text.h"
-#include "input_buffer.h"
 #include "number_format.h"
 #include "number_reader.h"
-#include "output_buffer.h"
 #include "star_pair.h"
+#include "stream_buffers.h"
 
 namespace kestrion {
 namespace {
 
 using Field = float StarPairValues::*;
 
-constexpr Field kPromptFields[] = {&StarPairValues::star1_radius, &StarPairValues::star2_radius,
-                                   &StarPairValues::star1_temperature, &StarPairValues::star2_temperature,
-                                   &StarPairValues::wavelength_angstrom};
-static_assert(std::size(kPromptFields) == std::size(kPromptTexts));
+constexpr std::string_view kBanner = "\n<<< Kestrion : Ver 2.00 >>>\n\nExit with CTRL+C\n\n";
+
+// The five prompts of a cycle, in order, each with the field it reads.
+struct Prompt {
+    std::string_view text;
+    Field field;
+};
+constexpr Prompt kPrompts[] = {
+    {"star1 radius (0-1) : ", &StarPairValues::star1_radius},
+    {"star2 radius (0-1) : ", &StarPairValues::star2_radius},
+    {"star1 temperature  : ", &StarPairValues::star1_temperature},
+    {"star2 temperature  : ", &StarPairValues::star2_temperature},
+    {"wavelength (Angstrom) : ", &StarPairValues::wavelength_angstrom},
+};
+
+// 40 hyphens: after the prompts, and closing each report.
+constexpr std::string_view kDashes = "----------------------------------------\n";
 
 // The report: each value printed as "%f" between its two texts, then the
 // dashes and an empty line.
@@ -96,14 +107,14 @@ void write_report(OutputBuffer& output, const StarPairValues& values) {
 
 // One cycle; false when the input ended before its fifth value.
 bool run_cycle(InputBuffer& input, OutputBuffer& output, StarPairValues& values, OrderedErrorSink& errors) {
-    for (size_t i = 0; i < std::size(kPromptTexts); ++i) {
-        output.write(kPromptTexts[i]);
+    for (const Prompt& prompt : kPrompts) {
+        output.write(prompt.text);
         double value;
         switch (read_value(input, value)) {
             case ReadStatus::number:
-                values.*kPromptFields[i] = to_single(value);
+                values.*prompt.field = to_single(value);
                 break;
-            case ReadStatus::not_a_number:
+            case ReadStatus::unreadable:
                 // Keep the old value and drop the rest of the line, so the
                 // next prompt waits for fresh input.
                 input.discard_line();

@@ -3,12 +3,13 @@
 #include <mpfr.h>
 
 #include <bit>
-#include <cfloat>
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
-#include "mpfr_rounding.h"
+#include "arithmetic_platform.h"
+#include "extended.h"
 
 namespace kestrion {
 namespace {
@@ -25,6 +26,26 @@ constexpr uint64_t kUndecidedDistance = 1024;
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
+// The stated range of t: |t_hi + t_lo| < kPowerLimit, or t_hi NaN.
+[[maybe_unused]] bool in_range(double t_hi, double t_lo) {
+    if (std::isnan(t_hi)) return true;
+    const double magnitude = std::fabs(t_hi);
+    return magnitude < kPowerLimit || (magnitude == kPowerLimit && (t_hi > 0 ? t_lo < 0 : t_lo > 0));
+}
+
+// The stores that do not depend on how e^t is rounded: NaN, inf, 0.
+bool decided_without_exp(double t_hi, float& factor) {
+    if (std::isnan(t_hi)) {
+        factor = kNaN;
+        return true;
+    }
+    if (t_hi >= kStoresInfiniteFrom || t_hi <= kStoresZeroUpTo) {
+        factor = t_hi > 0 ? kInfinity : 0.0f;
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 // Why the fast path is exact.
@@ -36,8 +57,8 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 //   - exp(): assumed within 2^-45, at least 128 units in the last place.
 //     The C library promises only "a few ulp" (glibc's own tests fail any
 //     exp above 9), so this is a wide margin;
-//   - the product and the sum: at most 2^-52 each, even where double
-//     arithmetic runs on the x87 unit and rounds twice (FLT_EVAL_METHOD 2);
+//   - the product and the sum: at most 2^-53 each, double arithmetic being
+//     really double (asserted below);
 //   - the product's own size keeps its error under 2^-95 of e^t.
 // Together |a - e^t| < 2^-44 e^t. The extended result x = RN64(e^t) is
 // within 2^-64 e^t of e^t, so |x - a| < 2^-43 a < 2^-43 2^(e+1), where
@@ -53,19 +74,11 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 // x lies strictly on the same side of every boundary as a, so the store of
 // x is a rounded to single, which the bits of a give directly. Only a's
 // stored bits are used, so how the compiler evaluated it does not matter.
+static_assert(KESTRION_DOUBLE_MATH_IS_DOUBLE, "the error budget counts one rounding per double operation");
+
 bool fast_exponential_factor(double t_hi, double t_lo, float& factor) {
-    // The bound holds for double arithmetic on the x87 unit too, but the
-    // build keeps doubles double everywhere (SSE2 math on 32-bit x86); a
-    // compiler that does not is sent to the exact path rather than trusted.
-    if (FLT_EVAL_METHOD != 0) return false;
-    if (std::isnan(t_hi)) {
-        factor = kNaN;
-        return true;
-    }
-    if (t_hi >= kStoresInfiniteFrom || t_hi <= kStoresZeroUpTo) {
-        factor = t_hi > 0 ? kInfinity : 0.0f;
-        return true;
-    }
+    assert(in_range(t_hi, t_lo));
+    if (decided_without_exp(t_hi, factor)) return true;
     const double e = std::exp(t_hi);
     const uint64_t bits = std::bit_cast<uint64_t>(e + e * t_lo);
     const int exponent = static_cast<int>(bits >> 52) - 1023;  // a is a positive normal double
@@ -89,11 +102,16 @@ bool fast_exponential_factor(double t_hi, double t_lo, float& factor) {
     return true;
 }
 
-// MPFR's exp is correctly rounded, so at 64 bits it gives RN64(e^t); for
-// |t| < 709.78125 that is a normal number in any exponent range MPFR is set
-// to, so no subnormal step is needed before the store.
+// MPFR's exp is correctly rounded, so at 64 bits it gives x = RN64(e^t).
+// Past the edges above the store does not depend on it. Between them x lies
+// in (2^-152, 2^129), so hi = double(x) is a normal double and x - hi (at
+// most 12 bits, at least 2^-216) is exactly a normal double too: the
+// extended sum hi + lo is x again, without rounding, and its store is the
+// back end's own, which rounds once, subnormals included.
 float exact_exponential_factor(double t_hi, double t_lo) {
-    if (std::isnan(t_hi)) return kNaN;
+    assert(in_range(t_hi, t_lo));
+    float factor;
+    if (decided_without_exp(t_hi, factor)) return factor;
     constexpr mpfr_prec_t kPrecision = 64;
     mp_limb_t t_limbs[(kPrecision + GMP_NUMB_BITS - 1) / GMP_NUMB_BITS];
     mp_limb_t x_limbs[(kPrecision + GMP_NUMB_BITS - 1) / GMP_NUMB_BITS];
@@ -105,7 +123,10 @@ float exact_exponential_factor(double t_hi, double t_lo) {
     mpfr_set_d(&t, t_hi, MPFR_RNDN);
     mpfr_add_d(&t, &t, t_lo, MPFR_RNDN);  // exact: t has 64 bits
     mpfr_exp(&x, &t, MPFR_RNDN);
-    return mpfr_round_to_single(&x);
+    const double hi = mpfr_get_d(&x, MPFR_RNDN);
+    mpfr_sub_d(&x, &x, hi, MPFR_RNDN);  // exact
+    const double lo = mpfr_get_d(&x, MPFR_RNDN);
+    return (Extended(hi) + Extended(lo)).to_float();
 }
 
 float exponential_factor(double t_hi, double t_lo) {

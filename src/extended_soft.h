@@ -1,15 +1,15 @@
 // Extended precision in software: the x87 80-bit format (64-bit significand,
 // its exponent range, gradual underflow, infinities and NaN), each
 // operation computed exactly on integers and rounded once to nearest even.
-// Wider than 64 bits it only uses the steps of wide_integer.h.
+// Wider than 64 bits it only uses the steps of extended_soft_integer.h.
 #pragma once
 
 #include <bit>
 #include <cstdint>
 #include <utility>
 
-#include "wide_integer.h"
-#include "x87_encoding.h"
+#include "extended_soft_integer.h"
+#include "extended_encoding.h"
 
 namespace kestrion {
 

@@ -2,7 +2,7 @@
 // cycle after cycle. Takes no arguments; reads standard input until it ends.
 #include <unistd.h>
 
-#include "arithmetic_setup.h"
+#include "arithmetic_platform.h"
 #include "dialogue.h"
 #include "fd_stream.h"
 

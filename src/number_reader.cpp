@@ -16,7 +16,7 @@ struct Literal {
     const char* end = nullptr;       // where the read stops
 };
 
-enum class Scan { number, not_a_number, runs_past_the_buffer };
+enum class Scan { number, unreadable, runs_past_the_buffer };
 
 constexpr int kKeptDigits = 19;  // 10^19 - 1 < 2^64
 
@@ -47,7 +47,7 @@ Scan scan_buffered(const char* p, const char* end, Literal& literal) {
         for (++p; p != end && is_digit(*p); ++p) add_digit(*p, true);
     }
     if (p == end) return Scan::runs_past_the_buffer;
-    if (!any_digit) return Scan::not_a_number;
+    if (!any_digit) return Scan::unreadable;
     literal.text_end = p;
 
     if (*p == 'e' || *p == 'E') {
@@ -94,8 +94,8 @@ ReadStatus read_value(InputBuffer& input, double& value) {
             value = to_double(literal);
             input.consume_to(literal.end);
             return ReadStatus::number;
-        case Scan::not_a_number:
-            return ReadStatus::not_a_number;
+        case Scan::unreadable:
+            return ReadStatus::unreadable;
         case Scan::runs_past_the_buffer:
             break;
     }

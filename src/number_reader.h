@@ -3,12 +3,12 @@
 // double, which the caller then stores to single.
 #pragma once
 
-#include "input_buffer.h"
+#include "stream_buffers.h"
 #include "number_scanner.h"
 
 namespace kestrion {
 
-// Reads the next value into `value`. After not_a_number `value` is left
+// Reads the next value into `value`. After unreadable `value` is left
 // alone and the bytes up to the offending one may be consumed.
 ReadStatus read_value(InputBuffer& input, double& value);
 

@@ -1,5 +1,5 @@
 // The share computation, written once over an extended-precision type `Ext`
-// (hardware or emulated): every intermediate is an `Ext`, and every value
+// (in hardware or in software): every intermediate is an `Ext`, and every value
 // stored in the record is rounded to single precision.
 #pragma once
 
@@ -9,13 +9,6 @@
 #include "star_pair.h"
 
 namespace kestrion {
-
-// |t| at or past this bound overflows (t > 0) or underflows (t < 0). The
-// limit is stated on the top 16 bits of t's 64-bit significand: |t| in
-// [512, 1024) has those bits equal to floor(|t| · 2^6), which reaches 45426
-// exactly when |t| >= 45426 / 64 = 709.78125; |t| >= 1024 is past it anyway
-// and |t| < 512 never reaches it. So the rule is the plain comparison.
-inline constexpr double kPowerLimit = 709.78125;
 
 template <class Ext>
 struct ShareConstants {

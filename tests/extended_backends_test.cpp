@@ -10,15 +10,14 @@
 #include <random>
 #include <string>
 
-#include "extended_mpfr.h"
-#include "extended_native.h"
-#include "extended_soft.h"
+#include "extended.h"
+#include "mpfr_extended.h"
 #include "share_computation.h"
 
 namespace kestrion {
 namespace {
 
-#if KESTRION_HAS_NATIVE_EXTENDED
+#if KESTRION_LONG_DOUBLE_IS_X87
 using Reference = NativeExtended;
 using Candidates = ::testing::Types<SoftExtended, MpfrExtended>;
 #else
@@ -153,13 +152,13 @@ private:
             case 1: return coin() ? std::pair{make(coin(), top, significand()), make(coin(), top - below(3), significand())}
                                   : std::pair{X87Encoding{sign(coin()), random_() >> (1 + below(4))},
                                               make(coin(), bottom, significand())};
-            case 2: {
+            case 2: {  // an edge value times one within a few binades of 1
                 const int32_t e = coin() ? top : bottom;
                 return {make(coin(), e, significand()), make(coin(), kX87Bias + below(5) - 2, significand())};
             }
-            default: {
-                const int32_t e = coin() ? top : bottom;
-                return {make(coin(), e, significand()), make(coin(), kX87Bias + below(5) - 2, significand())};
+            default: {  // a value near 1 over one at an edge: the quotient lands at the other edge
+                const int32_t e = coin() ? top - 2 + below(3) : bottom;
+                return {make(coin(), kX87Bias + below(3) - 1, significand()), make(coin(), e, significand())};
             }
         }
     }

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "decimal_conversion.h"
-#include "input_buffer.h"
+#include "stream_buffers.h"
 #include "memory_streams.h"
 #include "number_reader.h"
 

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "extended.h"
+#include "expected_text.h"
 #include "recording_sink.h"
 
 namespace kestrion {
@@ -23,7 +24,7 @@ TEST(Power, OverflowsFromTheLimitOnWithOneLine) {
         RecordingSink errors;
         EXPECT_EQ(stored_power<Extended>(kUnitLog, y, errors), INFINITY) << y;
         ASSERT_EQ(errors.lines.size(), 1u) << y;
-        EXPECT_EQ(errors.lines[0], kOverflowLine);
+        EXPECT_EQ(errors.lines[0], testing::kOverflowText);
     }
 }
 

@@ -1,8 +1,24 @@
-#include "input_buffer.h"
-
-#include <cstring>
+#include "stream_buffers.h"
 
 namespace kestrion {
+
+void OutputBuffer::flush() {
+    if (used_ == 0) return;
+    const size_t n = used_;
+    used_ = 0;  // a failed write is not retried
+    sink_.write(data_, n);
+}
+
+void OutputBuffer::write_slow(std::string_view text) {
+    flush();
+    if (text.size() >= kCapacity) {
+        sink_.write(text.data(), text.size());
+        return;
+    }
+    std::memcpy(data_, text.data(), text.size());
+    used_ = text.size();
+}
+
 
 bool InputBuffer::refill() {
     if (at_end_) return false;

@@ -1,12 +1,13 @@
-// Extended precision emulated with GNU MPFR: 64-bit significand, the x87
+// The reference the tests hold the program's back ends against: the x87
+// extended format emulated with GNU MPFR (64-bit significand, the x87
 // exponent range with its subnormals, round to nearest even, and stores to
-// single and double rounded once, as the hardware does. Values live in
+// single and double rounded once, as the hardware does). Values live in
 // their own storage: no allocation, ever. set_up() must have run first.
 #pragma once
 
 #include <mpfr.h>
 
-#include "x87_encoding.h"
+#include "extended_encoding.h"
 
 namespace kestrion {
 

@@ -1,7 +1,8 @@
 // The 128-bit integer steps of the software extended format, all in one
 // place, in two forms: unsigned __int128 where the compiler has it (GCC and
 // Clang on 64-bit targets), else a pair of 64-bit words. MSVC would take the
-// pair, with _umul128 in multiply() and _udiv128 in divide().
+// pair, with _umul128 in multiply() and _udiv128 in divide(). Each step's
+// contract stands above the pair's form and holds for both.
 #pragma once
 
 #include <bit>
@@ -17,6 +18,7 @@ struct Uint128 {
     uint64_t high, low;
 };
 
+// high·2^64 + low, and its two halves back.
 inline Uint128 make(uint64_t high, uint64_t low) { return {high, low}; }
 inline uint64_t high(Uint128 x) { return x.high; }
 inline uint64_t low(Uint128 x) { return x.low; }
@@ -24,15 +26,19 @@ inline bool is_zero(Uint128 x) { return (x.high | x.low) == 0; }
 inline bool equal(Uint128 a, Uint128 b) { return a.high == b.high && a.low == b.low; }
 inline bool less(Uint128 a, Uint128 b) { return a.high < b.high || (a.high == b.high && a.low < b.low); }
 
+// a + b, exact: the caller keeps the sum below 2^128.
 inline Uint128 add(Uint128 a, Uint128 b) {
     const uint64_t low = a.low + b.low;
     return {a.high + b.high + (low < a.low ? 1 : 0), low};
 }
 
-inline Uint128 subtract(Uint128 a, Uint128 b) {  // a >= b
+// a - b, exact; needs a >= b.
+inline Uint128 subtract(Uint128 a, Uint128 b) {
+    assert(!less(a, b));
     return {a.high - b.high - (a.low < b.low ? 1 : 0), a.low - b.low};
 }
 
+// a × b, exact.
 inline Uint128 multiply(uint64_t a, uint64_t b) {
     const uint64_t a0 = a & 0xffffffff, a1 = a >> 32, b0 = b & 0xffffffff, b1 = b >> 32;
     const uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
@@ -40,8 +46,10 @@ inline Uint128 multiply(uint64_t a, uint64_t b) {
     return {p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32), (middle << 32) | (p00 & 0xffffffff)};
 }
 
-// Long division in 32-bit digits with a normalised divisor (Knuth's
-// algorithm D, as Hacker's Delight writes it for two digits).
+// (high·2^64 + low) / divisor, and its remainder; needs high < divisor, so
+// that the quotient fits 64 bits. Long division in 32-bit digits with a
+// normalised divisor (Knuth's algorithm D, as Hacker's Delight writes it for
+// two digits).
 inline uint64_t divide(uint64_t high, uint64_t low, uint64_t divisor, uint64_t& remainder) {
     assert(high < divisor);
     constexpr uint64_t kDigit = uint64_t{1} << 32;
@@ -70,16 +78,23 @@ inline uint64_t divide(uint64_t high, uint64_t low, uint64_t divisor, uint64_t& 
     return q1 * kDigit + q0;
 }
 
-inline int leading_zeros(Uint128 x) {  // x != 0
+// The zero bits above x's top one; needs x != 0.
+inline int leading_zeros(Uint128 x) {
+    assert(!is_zero(x));
     return x.high != 0 ? std::countl_zero(x.high) : 64 + std::countl_zero(x.low);
 }
 
-inline Uint128 shift_left(Uint128 x, int n) {  // 0 <= n < 128
+// x << n, bits shifted out of the top lost; needs 0 <= n < 128.
+inline Uint128 shift_left(Uint128 x, int n) {
+    assert(n >= 0 && n < 128);
     if (n == 0) return x;
     if (n >= 64) return {x.low << (n - 64), 0};
     return {(x.high << n) | (x.low >> (64 - n)), x.low << n};
 }
 
+// x >> n (x itself for n <= 0) with the lowest bit set if any 1 was
+// shifted out, so that the result still rounds as x does at every position
+// above that bit.
 inline Uint128 shift_right_jam(Uint128 x, int64_t n) {
     if (n <= 0) return x;
     if (n >= 128) return {0, is_zero(x) ? 0u : 1u};
@@ -93,7 +108,7 @@ inline Uint128 shift_right_jam(Uint128 x, int64_t n) {
 
 }  // namespace two_words
 
-// The compiler's own 128-bit integer, where there is one.
+// The compiler's own 128-bit integer, where there is one, under the same contracts.
 #if defined(__SIZEOF_INT128__)
 namespace builtin {
 
@@ -106,7 +121,10 @@ inline bool is_zero(Uint128 x) { return x == 0; }
 inline bool equal(Uint128 a, Uint128 b) { return a == b; }
 inline bool less(Uint128 a, Uint128 b) { return a < b; }
 inline Uint128 add(Uint128 a, Uint128 b) { return a + b; }
-inline Uint128 subtract(Uint128 a, Uint128 b) { return a - b; }
+inline Uint128 subtract(Uint128 a, Uint128 b) {
+    assert(a >= b);
+    return a - b;
+}
 inline Uint128 multiply(uint64_t a, uint64_t b) { return static_cast<Uint128>(a) * b; }
 
 inline uint64_t divide(uint64_t high, uint64_t low, uint64_t divisor, uint64_t& remainder) {
@@ -124,10 +142,14 @@ inline uint64_t divide(uint64_t high, uint64_t low, uint64_t divisor, uint64_t& 
 }
 
 inline int leading_zeros(Uint128 x) {
+    assert(x != 0);
     return high(x) != 0 ? std::countl_zero(high(x)) : 64 + std::countl_zero(low(x));
 }
 
-inline Uint128 shift_left(Uint128 x, int n) { return x << n; }
+inline Uint128 shift_left(Uint128 x, int n) {
+    assert(n >= 0 && n < 128);
+    return x << n;
+}
 
 inline Uint128 shift_right_jam(Uint128 x, int64_t n) {
     if (n <= 0) return x;
@@ -141,13 +163,5 @@ using namespace builtin;
 #else
 using namespace two_words;
 #endif
-
-// What each function means, whichever form is in use:
-//   make(h, l) = h·2^64 + l; high(), low(): the two halves; add, subtract
-//   (a >= b) and multiply: exact; divide: (high·2^64 + low) / divisor and its
-//   remainder, with high < divisor so the quotient fits 64 bits;
-//   leading_zeros(x != 0); shift_left by 0..127; shift_right_jam: x >> n
-//   with the lowest bit set if any 1 was shifted out, so the result still
-//   rounds as x does at every position above that bit.
 
 }  // namespace kestrion::wide

@@ -1,0 +1,32 @@
+// The platform facts the arithmetic rests on, each decided here and nowhere
+// else, and the process-wide set-up they call for. The build asks this
+// header the same questions (CMakeLists.txt) to choose the extended-precision
+// back end and the floating-point flags; the code that relies on a fact
+// static_asserts it.
+#pragma once
+
+#include <cfloat>
+
+// long double is the x87 80-bit format: 64-bit significand, 15-bit exponent.
+// So it is with GCC and Clang on x86 and x86-64; it is IEEE quad on 64-bit
+// ARM Linux and s390x, a pair of doubles on POWER, and plain double with
+// MSVC and on Apple silicon.
+#if (defined(__i386__) || defined(__x86_64__)) && LDBL_MANT_DIG == 64 && LDBL_MAX_EXP == 16384
+#define KESTRION_LONG_DOUBLE_IS_X87 1
+#else
+#define KESTRION_LONG_DOUBLE_IS_X87 0
+#endif
+
+// float and double operations round to their own format, with no wider
+// intermediate. The reader's and the exponential factor's fast paths are
+// proven for that. 32-bit x86 computes them on the x87 unit unless told
+// otherwise, so the build gives it SSE2 math (-mfpmath=sse).
+#define KESTRION_DOUBLE_MATH_IS_DOUBLE (FLT_EVAL_METHOD == 0)
+
+namespace kestrion {
+
+// Sets what the arithmetic needs of the process, once, before the first
+// computation: the program, every test, benchmark and fuzz driver call it.
+void set_up_arithmetic();
+
+}  // namespace kestrion
