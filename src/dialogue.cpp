@@ -5,7 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "decimal_conversion.h"
 #include "number_format.h"
 #include "number_reader.h"
 #include "star_pair.h"

@@ -5,6 +5,7 @@
 #include "number_reader.h"
 
 #include <gtest/gtest.h>
+#include <mpfr.h>
 
 #include <algorithm>
 #include <array>
@@ -25,8 +26,23 @@ using testing::Arrival;
 using testing::read_double;
 using testing::read_single;
 
-// The plain rule: the C library's correctly rounded strtod, then a store to single.
-double reference(const std::string& literal) { return std::strtod(literal.c_str(), nullptr); }
+// The plain rule: the literal rounded correctly to double by MPFR (with the
+// double format's range and subnormals), then a store to single. Not the C
+// library's strtod, which is not correctly rounded everywhere.
+double reference(const std::string& literal) {
+    const mpfr_exp_t emin = mpfr_get_emin(), emax = mpfr_get_emax();
+    mpfr_set_emin(-1073);  // 0.1 × 2^-1073 is the least subnormal double
+    mpfr_set_emax(1024);
+    mpfr_t x;
+    mpfr_init2(x, 53);
+    const int ternary = mpfr_strtofr(x, literal.c_str(), nullptr, 10, MPFR_RNDN);
+    mpfr_subnormalize(x, ternary, MPFR_RNDN);
+    const double d = mpfr_get_d(x, MPFR_RNDN);
+    mpfr_clear(x);
+    mpfr_set_emin(emin);
+    mpfr_set_emax(emax);
+    return d;
+}
 
 // By both of the reader's routes: the literal's bytes together in the
 // buffer, and arriving three at a time, so that it runs past what was read.
@@ -145,15 +161,26 @@ TEST(ReadRounding, ALongTailDecidesTheRoundingInSingle) {
     }
 }
 
-// The edges of the exact paths: 15 to 20 significant digits (2^53 lies
+// The edges of the fast paths: 15 to 20 significant digits (2^53 lies
 // among the 16-digit significands, 2^64 among the 20-digit ones), scales
-// either side of 10^22, the largest exact power of ten, and exponents
-// that underflow or overflow.
-TEST(ReadRounding, MatchesStrtodAtTheEdgesOfTheExactPaths) {
+// either side of 10^22, the largest exact power of ten, and of 10^±40, the
+// ends of the table of powers, and exponents that underflow or overflow;
+// some behind runs of leading zeros, which count for nothing; and integers
+// exactly halfway between two doubles from 2^53 to 2^64, ties
+// that the product path must leave to the exact conversion, with their
+// neighbours.
+TEST(ReadRounding, MatchesTheReferenceAtTheEdgesOfTheFastPaths) {
     std::mt19937_64 random(5);
     const std::string near_limits[] = {"9007199254740992", "18446744073709551616"};
     for (int i = 0; i < 100'000; ++i) {
         std::string digits;
+        if (i % 8 == 1) {
+            const int bits = 54 + static_cast<int>(random() % 11);  // a double of 54 to 64 bits
+            const uint64_t d = (random() | uint64_t{1} << 63) >> (64 - bits) >> (bits - 53) << (bits - 53);
+            const uint64_t midpoint = d + (uint64_t{1} << (bits - 54)) + (random() % 3) - 1;
+            expect_same_as_reference(std::to_string(midpoint));
+            continue;
+        }
         if (i % 4 == 0) {
             digits = near_limits[random() % 2];
             const int last = digits.back() - '0' + static_cast<int>(random() % 7) - 3;
@@ -163,28 +190,46 @@ TEST(ReadRounding, MatchesStrtodAtTheEdgesOfTheExactPaths) {
             digits += static_cast<char>('1' + random() % 9);
             while (static_cast<int>(digits.size()) < count) digits += static_cast<char>('0' + random() % 10);
         }
-        if (random() % 3 == 0) {
+        if (i % 8 == 3) {
+            digits = std::string(random() % 12, '0') + "." + std::string(random() % 12, '0') + digits;  // zeros lead
+        } else if (random() % 3 == 0) {
             const size_t point = 1 + random() % (digits.size() - 1);
             digits = digits.substr(0, point) + "." + digits.substr(point);
         }
+        const int edge = std::array{22, -22, 40, -40}[random() % 4] - static_cast<int>(digits.size());
         const int exponent = random() % 4 == 0 ? static_cast<int>(random() % 700) - 350
-                                               : static_cast<int>(random() % 7) - 3 + (random() % 2 ? 22 : -22);
+                                               : static_cast<int>(random() % 7) - 3 + edge;
         expect_same_as_reference(digits + "e" + std::to_string(exponent));
     }
 }
 
 // Literals near the midpoints of neighbouring singles, where reading
-// straight to single and reading through double can part ways.
-TEST(ReadRounding, MatchesStrtodNearSingleMidpoints) {
+// straight to single and reading through double can part ways, and near
+// those of neighbouring doubles (16 to 19 digits, from 10^-45 to 10^60),
+// where the product path's result may lie too near to decide.
+TEST(ReadRounding, MatchesTheReferenceNearMidpoints) {
     std::mt19937_64 random(20261208);
     char text[64];
-    for (int i = 0; i < 200'000; ++i) {
-        uint32_t bits = static_cast<uint32_t>(random()) & 0x7f7fffffu;
-        const float low = std::bit_cast<float>(bits);
-        const float high = std::nextafter(low, INFINITY);
-        const double mid = (static_cast<double>(low) + static_cast<double>(high)) / 2;
-        const int digits = 9 + static_cast<int>(random() % 9);  // 9 to 17 significant digits
-        std::snprintf(text, sizeof text, "%.*e", digits - 1, mid);
+    for (int i = 0; i < 300'000; ++i) {
+        if (i % 3 != 2) {
+            uint32_t bits = static_cast<uint32_t>(random()) & 0x7f7fffffu;
+            const float low = std::bit_cast<float>(bits);
+            const float high = std::nextafter(low, INFINITY);
+            const double mid = (static_cast<double>(low) + static_cast<double>(high)) / 2;
+            const int digits = 9 + static_cast<int>(random() % 9);  // 9 to 17 significant digits
+            std::snprintf(text, sizeof text, "%.*e", digits - 1, mid);
+        } else {
+            // A double midpoint is no double: MPFR holds it, and prints it.
+            const double low = std::ldexp(1.0 + static_cast<double>(random() >> 12) * 0x1p-52,
+                                          static_cast<int>(random() % 350) - 150);
+            mpfr_t mid;
+            mpfr_init2(mid, 64);
+            mpfr_set_d(mid, low, MPFR_RNDN);
+            mpfr_add_d(mid, mid, (std::nextafter(low, INFINITY) - low) / 2, MPFR_RNDN);  // exact
+            const int digits = 16 + static_cast<int>(random() % 4);
+            mpfr_snprintf(text, sizeof text, "%.*Re", digits - 1, mid);
+            mpfr_clear(mid);
+        }
         expect_same_as_reference(text);
         // Nudge the last digit: both neighbours of the midpoint in decimal.
         std::string nudged = text;
@@ -195,7 +240,7 @@ TEST(ReadRounding, MatchesStrtodNearSingleMidpoints) {
     }
 }
 
-TEST(ReadRounding, MatchesStrtodOnGeneratedLiterals) {
+TEST(ReadRounding, MatchesTheReferenceOnGeneratedLiterals) {
     std::mt19937_64 random(7);
     for (int i = 0; i < 300'000; ++i) {
         std::string literal;
@@ -217,7 +262,7 @@ TEST(ReadRounding, MatchesStrtodOnGeneratedLiterals) {
     }
 }
 
-TEST(ReadRounding, MatchesStrtodOnEveryExactSingleWrittenOut) {
+TEST(ReadRounding, MatchesTheReferenceOnEveryExactSingleWrittenOut) {
     // Round trips: each single printed with 9 and 17 digits reads back exactly.
     std::mt19937 random(11);
     char text[64];

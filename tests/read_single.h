@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "decimal_conversion.h"
 #include "stream_buffers.h"
 #include "memory_streams.h"
 #include "number_reader.h"
