@@ -1,5 +1,7 @@
 #include "dialogue.h"
 
+#include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,11 +17,37 @@ namespace {
 
 using Field = float StarPairValues::*;
 
+// A text padded to a fixed slot, so that writing it is one copy of fixed
+// size, which the compiler turns into a few wide moves. The padding lands
+// past the text's end, where what follows overwrites it or the output's
+// committed end leaves it out, so the room reserved must reach a slot past
+// the last text written.
+struct SlotText {
+    static constexpr size_t kSlot = 64;
+    char bytes[kSlot]{};
+    size_t size = 0;
+    constexpr SlotText(std::string_view text) : SlotText({text}) {}
+    template <size_t N>
+    constexpr SlotText(const char (&text)[N]) : SlotText(std::string_view(text, N - 1)) {}
+    constexpr SlotText(std::initializer_list<std::string_view> parts) {
+        for (std::string_view part : parts) {
+            for (char c : part) bytes[size++] = c;
+        }
+    }
+};
+char* put(char* out, const SlotText& text) {
+    std::memcpy(out, text.bytes, SlotText::kSlot);
+    return out + text.size;
+}
+void write_text(OutputBuffer& output, const SlotText& text) {
+    output.commit(put(output.reserve(SlotText::kSlot), text));
+}
+
 constexpr std::string_view kBanner = "\n<<< Kestrion : Ver 2.00 >>>\n\nExit with CTRL+C\n\n";
 
 // The five prompts of a cycle, in order, each with the field it reads.
 struct Prompt {
-    std::string_view text;
+    SlotText text;
     Field field;
 };
 constexpr Prompt kPrompts[] = {
@@ -31,32 +59,33 @@ constexpr Prompt kPrompts[] = {
 };
 
 // 40 hyphens: after the prompts, and closing each report.
-constexpr std::string_view kDashes = "----------------------------------------\n";
+constexpr std::string_view kDashLine = "----------------------------------------\n";
+constexpr SlotText kDashes = kDashLine;
 
-// The report: each value printed as "%f" between its two texts, then the
-// dashes and an empty line.
-struct ReportLine {
-    std::string_view before;
+// The report: each value printed as "%f" after its text, then the closing
+// text: its unit, the dashes and an empty line.
+struct ReportValue {
+    SlotText before;
     Field field;
-    std::string_view after;
 };
-constexpr ReportLine kReport[] = {
-    {"Radius\n    star1=", &StarPairValues::star1_radius, "\n"},
-    {"    star2=", &StarPairValues::star2_radius, "\n"},
-    {"Temperture\n    star1=", &StarPairValues::star1_temperature, "\n"},
-    {"    star2=", &StarPairValues::star2_temperature, "\n"},
-    {"Luminosity\n    star1=", &StarPairValues::star1_share, "\n"},
-    {"    star2=", &StarPairValues::star2_share, "\n"},
-    {"WaveLength ", &StarPairValues::wavelength_angstrom, " (Angstrom)\n"},
+constexpr ReportValue kReport[] = {
+    {"Radius\n    star1=", &StarPairValues::star1_radius},
+    {"\n    star2=", &StarPairValues::star2_radius},
+    {"\nTemperture\n    star1=", &StarPairValues::star1_temperature},
+    {"\n    star2=", &StarPairValues::star2_temperature},
+    {"\nLuminosity\n    star1=", &StarPairValues::star1_share},
+    {"\n    star2=", &StarPairValues::star2_share},
+    {"\nWaveLength ", &StarPairValues::wavelength_angstrom},
 };
-constexpr std::string_view kReportEnd = "\n";
+constexpr SlotText kReportEnd = {" (Angstrom)\n", kDashLine, "\n"};
 
 constexpr size_t report_bound() {
-    size_t bound = kDashes.size() + kReportEnd.size();
-    for (const ReportLine& line : kReport) bound += line.before.size() + kMaxFixed6Length + line.after.size();
+    size_t bound = kReportEnd.size + SlotText::kSlot;
+    for (const ReportValue& line : kReport) bound += line.before.size + kMaxFixed6Length;
     return bound;
 }
 constexpr size_t kReportBound = report_bound();
+static_assert(kReportBound <= OutputBuffer::kCapacity);
 
 // The overflow line must follow the dashed line already buffered for
 // standard output, so that goes out first. If that flush fails, the session
@@ -87,27 +116,30 @@ private:
     std::optional<StreamError> failure_;
 };
 
-char* append(char* out, std::string_view text) {
-    for (char c : text) *out++ = c;
-    return out;
-}
-
+// The values are formatted first, each into a slot of its own, and only
+// then put in place: each value's length depends on a long chain of
+// arithmetic, and formatting straight into the output would make every
+// value wait for the one before it to find where it starts.
 void write_report(OutputBuffer& output, const StarPairValues& values) {
-    char* out = output.reserve(kReportBound);
-    for (const ReportLine& line : kReport) {
-        out = append(out, line.before);
-        out = format_fixed6(values.*line.field, out);
-        out = append(out, line.after);
+    constexpr size_t kCount = std::size(kReport);
+    char texts[kCount][kMaxFixed6Length];
+    size_t lengths[kCount];
+    for (size_t i = 0; i < kCount; ++i) {
+        lengths[i] = static_cast<size_t>(format_fixed6(values.*kReport[i].field, texts[i]) - texts[i]);
     }
-    out = append(out, kDashes);
-    out = append(out, kReportEnd);
-    output.commit(out);
+    char* out = output.reserve(kReportBound);
+    for (size_t i = 0; i < kCount; ++i) {
+        out = put(out, kReport[i].before);
+        std::memcpy(out, texts[i], kMaxFixed6Length);
+        out += lengths[i];
+    }
+    output.commit(put(out, kReportEnd));
 }
 
 // One cycle; false when the input ended before its fifth value.
 bool run_cycle(InputBuffer& input, OutputBuffer& output, StarPairValues& values, OrderedErrorSink& errors) {
     for (const Prompt& prompt : kPrompts) {
-        output.write(prompt.text);
+        write_text(output, prompt.text);
         double value;
         switch (read_value(input, value)) {
             case ReadStatus::number:
@@ -122,7 +154,7 @@ bool run_cycle(InputBuffer& input, OutputBuffer& output, StarPairValues& values,
                 return false;
         }
     }
-    output.write(kDashes);
+    write_text(output, kDashes);
     compute_shares(values, errors);
     errors.raise_output_failure();
     write_report(output, values);

@@ -10,7 +10,8 @@ namespace kestrion {
 // Longest result: a sign, the 39 digits of FLT_MAX, the point, six decimals.
 inline constexpr size_t kMaxFixed6Length = 48;
 
-// Writes the text at `out` (no terminator) and returns its end.
+// Writes the text at `out` (no terminator) and returns its end. It may use
+// all kMaxFixed6Length bytes at `out` as scratch on the way.
 char* format_fixed6(float value, char* out);
 
 }  // namespace kestrion

@@ -56,14 +56,14 @@ float stored_power(const Ext& log_x, double y, ErrorLineSink& errors) {
 }
 
 // Exponential factor, radiance and luminosity of one star. Both stars share
-// hc/λ and the radiance prefactor ((2h·c)·c)/λ⁵, computed once per pair in
-// exactly the order each star's steps would compute them.
+// ((h·c)/λ)/k and the radiance prefactor ((2h·c)·c)/λ⁵, computed once per
+// pair in exactly the order each star's steps would compute them.
 template <class Ext>
-void compute_star(float temperature, float radius, const Ext& hc_over_lambda, const Ext& prefactor, float& radiance,
-                  float& luminosity, ErrorLineSink& errors) {
+void compute_star(float temperature, float radius, const Ext& hc_over_lambda_k, const Ext& prefactor,
+                  float& radiance, float& luminosity, ErrorLineSink& errors) {
     const ShareConstants<Ext>& constants = ShareConstants<Ext>::get();
 
-    const double y = ((hc_over_lambda / constants.boltzmann) / Ext(temperature)).to_double();
+    const double y = (hc_over_lambda_k / Ext(temperature)).to_double();
     radiance = stored_power(constants.log_base, y, errors);
 
     const Ext reciprocal = constants.one / (Ext(radiance) - constants.one);  // 1 / (p - 1)
@@ -80,13 +80,13 @@ void compute_shares_with(StarPairValues& v, ErrorLineSink& errors) {
     const Ext lambda(v.wavelength_m);
     v.wavelength_m5 = ((((lambda * lambda) * lambda) * lambda) * lambda).to_float();
 
-    const Ext hc_over_lambda = constants.planck_light_speed / lambda;
+    const Ext hc_over_lambda_k = (constants.planck_light_speed / lambda) / constants.boltzmann;
     const Ext prefactor = constants.radiance_numerator / Ext(v.wavelength_m5);
 
     // Star 1 in full, its error line included, before any work on star 2.
-    compute_star<Ext>(v.star1_temperature, v.star1_radius, hc_over_lambda, prefactor, v.star1_radiance,
+    compute_star<Ext>(v.star1_temperature, v.star1_radius, hc_over_lambda_k, prefactor, v.star1_radiance,
                       v.star1_luminosity, errors);
-    compute_star<Ext>(v.star2_temperature, v.star2_radius, hc_over_lambda, prefactor, v.star2_radiance,
+    compute_star<Ext>(v.star2_temperature, v.star2_radius, hc_over_lambda_k, prefactor, v.star2_radiance,
                       v.star2_luminosity, errors);
 
     const Ext l1(v.star1_luminosity), l2(v.star2_luminosity);
