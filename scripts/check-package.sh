@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a configured build folder and checks it:
-# its contents, lintian's verdict (no error, no warning), a sample session
+# its contents, lintian's verdict (no error, no warning, no missing
+# hardening), a sample session
 # with the unpacked program (under the build's emulator, for a cross build)
 # and the unpacked manual page, rendered without a groff warning.
 # usage: scripts/check-package.sh [BUILD_DIR]
@@ -22,7 +23,10 @@ for path in ./usr/bin/kestrion ./usr/share/man/man1/kestrion.1.gz \
     grep -qx "$path" <<< "$contents" || fail "$path missing from $(basename "$deb")"
 done
 
-lintian --allow-root --fail-on error,warning "$deb" || fail "lintian found errors or warnings"
+lintian --allow-root --fail-on error,warning --display-info "$deb" > "$build/lintian.txt" ||
+    { cat "$build/lintian.txt"; fail "lintian found errors or warnings"; }
+cat "$build/lintian.txt"
+! grep -q "hardening-" "$build/lintian.txt" || fail "the program lacks Debian's hardening"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

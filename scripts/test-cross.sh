@@ -8,10 +8,10 @@
 # architecture's libgtest-dev and libmpfr-dev, qemu-user, and the
 # packaging tools.
 # usage: scripts/test-cross.sh ARCH [BUILD_DIR]
-#   ARCH: aarch64, i386, s390x (big-endian) or ppc64el; BUILD_DIR: build-ARCH
+#   ARCH: aarch64, armhf, i386, s390x (big-endian) or ppc64el; BUILD_DIR: build-ARCH
 set -euo pipefail
 cd "$(dirname "$0")/.."
-arch=${1:?usage: scripts/test-cross.sh aarch64|i386|s390x|ppc64el [BUILD_DIR]}
+arch=${1:?usage: scripts/test-cross.sh aarch64|armhf|i386|s390x|ppc64el|win64 [BUILD_DIR]}
 build=${2:-build-$arch}
 
 # Debian architecture, compiler triple, library folder, emulator, the back
@@ -19,10 +19,12 @@ build=${2:-build-$arch}
 # for the machine.
 case $arch in
     aarch64) deb=arm64   triple=aarch64-linux-gnu     multiarch=aarch64-linux-gnu     qemu=qemu-aarch64 backend=soft   machine=AArch64 ;;
+    armhf)   deb=armhf   triple=arm-linux-gnueabihf   multiarch=arm-linux-gnueabihf   qemu=qemu-arm     backend=soft   machine=ARM ;;
     i386)    deb=i386    triple=i686-linux-gnu        multiarch=i386-linux-gnu        qemu=qemu-i386    backend=native machine='Intel 80386' ;;
     s390x)   deb=s390x   triple=s390x-linux-gnu       multiarch=s390x-linux-gnu       qemu=qemu-s390x   backend=soft   machine='IBM S/390' ;;
     ppc64el) deb=ppc64el triple=powerpc64le-linux-gnu multiarch=powerpc64le-linux-gnu qemu=qemu-ppc64le backend=soft   machine=PowerPC64 ;;
-    *) echo "unknown architecture '$arch': aarch64, i386, s390x or ppc64el" >&2; exit 2 ;;
+    win64)   exec "$(dirname "$0")/test-windows.sh" "$build" ;;
+    *) echo "unknown architecture '$arch': aarch64, armhf, i386, s390x, ppc64el or win64" >&2; exit 2 ;;
 esac
 
 need=()

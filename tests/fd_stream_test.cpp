@@ -1,18 +1,51 @@
 #include "fd_stream.h"
 
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 extern char** environ;
+#endif
 
 namespace kestrion {
 namespace {
+
+#ifdef _WIN32
+
+// The C runtime reports a write to a pipe whose reader has gone as EINVAL.
+TEST(FdStreams, BrokenPipeIsReportedAsOne) {
+    int fds[2];
+    ASSERT_EQ(::_pipe(fds, 4096, _O_BINARY), 0);
+    ::_close(fds[0]);
+    FdSink sink(fds[1], "standard output");
+    try {
+        sink.write("x", 1);
+        FAIL() << "writing to a pipe without a reader succeeded";
+    } catch (const StreamError& e) {
+        EXPECT_STREQ(e.what(), "cannot write standard output: Broken pipe");
+    }
+    ::_close(fds[1]);
+}
+
+TEST(FdStreams, ReadFailureIsReported) {
+    int fds[2];
+    ASSERT_EQ(::_pipe(fds, 4096, _O_BINARY), 0);
+    ::_close(fds[0]);
+    FdSource source(fds[0], "standard input");  // closed descriptor
+    char c;
+    EXPECT_THROW(source.read(&c, 1), StreamError);
+    ::_close(fds[1]);
+}
+
+#else
 
 TEST(FdStreams, WriteFailureNamesTheStreamAndCause) {
     const int fd = ::open("/dev/full", O_WRONLY);
@@ -75,6 +108,8 @@ TEST(FdStreams, ReadFailureIsReported) {
     EXPECT_THROW(source.read(&c, 1), StreamError);
     ::close(fds[1]);
 }
+
+#endif
 
 }  // namespace
 }  // namespace kestrion

@@ -191,7 +191,7 @@ bool Child::wait_for_output_ending(const std::string& text, int timeout_ms) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
-        pollfd fd = {out_fd_, POLLIN, 0};
+        pollfd fd = {static_cast<int>(out_fd_), POLLIN, 0};
         if (::poll(&fd, 1, static_cast<int>(left.count())) <= 0) continue;
         char buffer[4096];
         const ssize_t n = ::read(out_fd_, buffer, sizeof buffer);

@@ -1,7 +1,6 @@
-// Running the built program as a child process, with pipes on its streams.
+// Running the built program as a child process, with pipes on its streams:
+// process.cpp on POSIX systems, process_windows.cpp on Windows.
 #pragma once
-
-#include <sys/types.h>
 
 #include <cstdint>
 #include <functional>
@@ -12,8 +11,8 @@ namespace kestrion::testing {
 
 enum class Output {
     pipe,         // read by the test
-    dev_full,     // every write fails: no space left
-    closed,       // no descriptor 1 at all
+    dev_full,     // every write fails: no space left (POSIX only)
+    closed,       // no descriptor 1 at all (POSIX only)
     broken_pipe,  // a pipe whose reader has gone
 };
 
@@ -21,7 +20,7 @@ struct Launch {
     std::vector<std::string> args;
     bool merge_error = false;  // standard error into standard output's pipe, as 2>&1
     Output output = Output::pipe;
-    bool ignore_sigpipe = true;       // the child's SIGPIPE disposition
+    bool ignore_sigpipe = true;       // the child's SIGPIPE disposition (POSIX only)
     bool close_input = false;         // no descriptor 0
     size_t output_limit = SIZE_MAX;   // stop reading after this much, as `| head -c` does
 };
@@ -61,9 +60,11 @@ public:
     int wait();
 
 private:
-    pid_t pid_ = -1;
-    int in_ = -1;
-    int out_fd_ = -1;
+    // The platform's process and pipe ends: POSIX ids and descriptors, or
+    // Windows handles.
+    intptr_t pid_ = -1;
+    intptr_t in_ = -1;
+    intptr_t out_fd_ = -1;
     std::string out_;
 };
 

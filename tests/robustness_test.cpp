@@ -139,9 +139,11 @@ TEST(OutputFailure, EndsWithStatusOneAndALineNamingTheFailure) {
         Output output;
         const char* cause;
     } cases[] = {
-        {Output::dev_full, "No space left on device"},
         {Output::broken_pipe, "Broken pipe"},  // SIGPIPE ignored
+#ifndef _WIN32  // Windows has no /dev/full, and starts no program without a standard output
+        {Output::dev_full, "No space left on device"},
         {Output::closed, "Bad file descriptor"},
+#endif
     };
     for (const auto& c : cases) {
         Launch launch{{KESTRION_BINARY}};
@@ -153,6 +155,9 @@ TEST(OutputFailure, EndsWithStatusOneAndALineNamingTheFailure) {
 }
 
 TEST(OutputFailure, ReaderLeavingEndsQuietlyWithSigpipeAtDefault) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no SIGPIPE: a reader that goes is a write failure, tested above";
+#else
     // As in `kestrion < catalogue | head`: the reader takes a little and goes.
     Launch launch{{KESTRION_BINARY}};
     launch.ignore_sigpipe = false;
@@ -160,6 +165,7 @@ TEST(OutputFailure, ReaderLeavingEndsQuietlyWithSigpipeAtDefault) {
     const Finished f = run_program(launch, catalogue(100'000));
     EXPECT_EQ(f.err, "");
     EXPECT_EQ(f.status, 128 + SIGPIPE);
+#endif
 }
 
 }  // namespace

@@ -4,15 +4,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-#include <string>
 
 namespace kestrion {
 namespace {
-
-[[noreturn]] void fail(const char* what, const char* name, int error) {
-    throw StreamError(std::string(what) + " " + name + ": " + std::strerror(error));
-}
 
 // After a read or write failed with `error`: true to try again (interrupted,
 // or a non-blocking descriptor that is ready now), false if it truly failed.
@@ -32,12 +26,15 @@ bool wait_until_ready(int fd, short events, int& error) {
 
 }  // namespace
 
+// POSIX streams are bytes already: nothing to set.
+void set_up_standard_streams() {}
+
 size_t FdSource::read(char* buffer, size_t size) {
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, size);
         if (n >= 0) return static_cast<size_t>(n);
         int error = errno;
-        if (!wait_until_ready(fd_, POLLIN, error)) fail("cannot read", name_, error);
+        if (!wait_until_ready(fd_, POLLIN, error)) throw_stream_error("cannot read", name_, error);
     }
 }
 
@@ -47,10 +44,10 @@ void FdSink::write(const char* data, size_t size) {
         if (n < 0) {
             int error = errno;
             if (wait_until_ready(fd_, POLLOUT, error)) continue;
-            fail("cannot write", name_, error);
+            throw_stream_error("cannot write", name_, error);
         }
         // A write that takes nothing would repeat for ever: report it as an I/O error.
-        if (n == 0) fail("cannot write", name_, EIO);
+        if (n == 0) throw_stream_error("cannot write", name_, EIO);
         data += n;
         size -= static_cast<size_t>(n);
     }
