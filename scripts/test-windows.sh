@@ -80,9 +80,13 @@ chosen=$(sed -n 's/^KESTRION_EXTENDED_BACKEND:INTERNAL=//p' "$build/CMakeCache.t
 cmake --build "$build" -j2
 file "$build/kestrion.exe" | grep -q "PE32+ executable.*x86-64" || { echo "$build/kestrion.exe is not a Windows program" >&2; exit 1; }
 
-# One Wine server for the whole run, rather than one started for every test.
+# One Wine server for the whole run, rather than one started for every
+# test, with Wine's own services started first, away from the tests'
+# pipes: they would otherwise inherit the first test's output, and CTest
+# would wait on it for ever.
 /usr/lib/wine/wineserver -p
 trap '/usr/lib/wine/wineserver -k || true' EXIT
+/usr/lib/wine/wine64 cmd /c exit < /dev/null > /dev/null 2>&1
 ctest --test-dir "$build" -j2 --output-on-failure
 
 # The same bytes as the Linux program, whose build is README's run command.
