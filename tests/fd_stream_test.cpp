@@ -35,16 +35,6 @@ TEST(FdStreams, BrokenPipeIsReportedAsOne) {
     ::_close(fds[1]);
 }
 
-TEST(FdStreams, ReadFailureIsReported) {
-    int fds[2];
-    ASSERT_EQ(::_pipe(fds, 4096, _O_BINARY), 0);
-    ::_close(fds[0]);
-    FdSource source(fds[0], "standard input");  // closed descriptor
-    char c;
-    EXPECT_THROW(source.read(&c, 1), StreamError);
-    ::_close(fds[1]);
-}
-
 #else
 
 TEST(FdStreams, WriteFailureNamesTheStreamAndCause) {
@@ -99,17 +89,22 @@ TEST(FdStreams, NonBlockingDescriptorsWaitInsteadOfFailing) {
     EXPECT_EQ(total, kSize);
 }
 
+#endif
+
+// A closed descriptor, on either platform's runtime.
 TEST(FdStreams, ReadFailureIsReported) {
     int fds[2];
+#ifdef _WIN32
+    ASSERT_EQ(::_pipe(fds, 4096, _O_BINARY), 0);
+#else
     ASSERT_EQ(::pipe(fds), 0);
+#endif
     ::close(fds[0]);
-    FdSource source(fds[0], "standard input");  // closed descriptor
+    FdSource source(fds[0], "standard input");
     char c;
     EXPECT_THROW(source.read(&c, 1), StreamError);
     ::close(fds[1]);
 }
-
-#endif
 
 }  // namespace
 }  // namespace kestrion

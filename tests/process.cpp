@@ -145,16 +145,6 @@ Finished run_program(const Launch& launch, Feed feed) {
     return result;
 }
 
-Finished run_program(const Launch& launch, const std::string& input) {
-    size_t at = 0;
-    return run_program(launch, [&](char* buffer, size_t size) {
-        const size_t n = std::min(size, input.size() - at);
-        std::memcpy(buffer, input.data() + at, n);
-        at += n;
-        return n;
-    });
-}
-
 Child::Child(const std::vector<std::string>& args) {
     ignore_sigpipe_here();
     int in[2], out[2];

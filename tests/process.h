@@ -2,7 +2,9 @@
 // process.cpp on POSIX systems, process_windows.cpp on Windows.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,7 +38,16 @@ struct Finished {
 using Feed = std::function<size_t(char* buffer, size_t size)>;
 
 Finished run_program(const Launch& launch, Feed feed);
-Finished run_program(const Launch& launch, const std::string& input);
+// The same with all of `input` as the feed; the runners share it.
+inline Finished run_program(const Launch& launch, const std::string& input) {
+    size_t at = 0;
+    return run_program(launch, [&](char* buffer, size_t size) {
+        const size_t n = std::min(size, input.size() - at);
+        std::memcpy(buffer, input.data() + at, n);
+        at += n;
+        return n;
+    });
+}
 inline Finished run_program(const std::vector<std::string>& args, const std::string& input,
                             bool merge_error = false) {
     return run_program(Launch{args, merge_error}, input);
