@@ -1,0 +1,106 @@
+#include "decimal_to_double.h"
+
+#include <cassert>
+
+namespace kestrion {
+namespace {
+
+// Sizes, for 1 to kMaxSignificantDigits digits D with the first worth
+// 10^leading, leading in [kUnderflowLeading, kOverflowLeading], so that the
+// literal is D · 10^e with e = leading - (digits - 1) in [-1129, 310]:
+// - D < 10^800 < 2^2658;
+// - for e >= 0, D · 10^e < 10^311 < 2^1034, shifted by at most 2^62;
+// - for e < 0 and a scale 2^k >= 1, the divisor 10^-e < 2^3751 and the
+//   numerator below 2^63 times it.
+// So 3,814 bits hold every step; 120 limbs of 32 bits hold 3,840.
+using Integer = BigInteger<120>;
+
+// The least u with 2^u > 10^x, for |x| <= 400: u = floor(x · log2 10) + 1,
+// with log2 10 a little over 217706 / 2^16, the approximation being off by
+// at most one (which the range of the quotient below absorbs).
+constexpr int64_t log2_bound_of_power_of_ten(int64_t x) { return ((x * 217706) >> 16) + 1; }
+
+// (q + f) · 2^scale rounded to the nearest double, ties to even, where f in
+// [0, 1) is zero unless `inexact`, and q has at least 55 bits, so that the
+// round bit and all below it lie in q and f (subnormals keep fewer bits and
+// infinity is reached past the largest double).
+double round_to_double(uint64_t q, bool inexact, int64_t scale) {
+    assert(q >= uint64_t{1} << 54);
+    const int length = std::bit_width(q);
+    const int64_t top = length - 1 + scale;  // the exponent of q's top bit
+    if (top > 1023) return std::numeric_limits<double>::infinity();
+    int64_t drop = length - 53;
+    if (top < -1022) drop += -1022 - top;  // subnormal: the last place is 2^-1074
+    if (drop > length) return 0;           // below half the least subnormal
+    const uint64_t kept = q >> drop;  // drop <= length < 64
+    const uint64_t rest = q & (~uint64_t{0} >> (64 - drop)), half = uint64_t{1} << (drop - 1);
+    const uint64_t round_up = rest > half || (rest == half && (inexact || (kept & 1) != 0)) ? 1 : 0;
+    // A normal result's kept bits hold its hidden bit, which lands in the
+    // exponent field's lowest; a carry from rounding runs on into the
+    // exponent, from the subnormals into the normals and from the largest
+    // double to infinity.
+    const uint64_t exponent_field = top >= -1022 ? static_cast<uint64_t>(top + 1022) << 52 : 0;
+    return std::bit_cast<double>(exponent_field + kept + round_up);
+}
+
+}  // namespace
+
+// Why this is exact. Let T = D · 10^e be the literal cut to its first
+// kMaxSignificantDigits significant digits, and V the literal itself: V = T
+// or, when a dropped digit is nonzero, T < V < T + 10^e. Only the midpoints
+// between neighbouring doubles (the one above the largest double among
+// them) decide where a value rounds, and none lies in (T, V] (see
+// kMaxSignificantDigits), so V rounds as T does, or, when it is larger, as
+// a value just above T.
+//
+// With 2^k chosen to put T · 2^k in [2^56, 2^63), q = floor(T · 2^k) is one
+// integer division of big integers, and the remainder says whether T · 2^k
+// is an integer. Every rounding boundary of the result lies on a multiple
+// of 2^(drop - 1) >= 1 in q's units, an integer, so any value in (q, q + 1)
+// rounds as q + 1/2 would, and round_to_double rounds exactly.
+double exact_to_double(std::string_view digits, bool dropped_nonzero, int64_t leading) {
+    assert(leading >= kUnderflowLeading && leading <= kOverflowLeading);
+    Integer value;
+    int count = 0;
+    bool inexact = dropped_nonzero;
+    uint32_t group = 0;  // up to nine digits not yet in `value`
+    int grouped = 0;
+    for (const char c : digits) {
+        if (c == '.' || (count == 0 && c == '0')) continue;
+        if (count == kMaxSignificantDigits) {
+            inexact |= c != '0';
+            continue;
+        }
+        group = group * 10 + static_cast<uint32_t>(c - '0');
+        ++count;
+        if (++grouped == 9) {
+            value.multiply_add(1'000'000'000, group);
+            group = 0;
+            grouped = 0;
+        }
+    }
+    if (count == 0) return 0;
+    constexpr uint32_t kGroupScale[] = {1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000};
+    value.multiply_add(kGroupScale[grouped], group);
+
+    // T = value · 10^e; T · 2^k = numerator / denominator.
+    const int64_t e = leading - (count - 1);
+    const int64_t k = 62 - log2_bound_of_power_of_ten(leading + 1);  // 10^leading <= T < 10^(leading + 1)
+    Integer& numerator = value;
+    Integer denominator(1);
+    if (e >= 0) {
+        numerator.multiply_power_of_ten(e);
+    } else {
+        denominator.multiply_power_of_ten(-e);
+    }
+    if (k >= 0) {
+        numerator.shift_left(k);
+    } else {
+        denominator.shift_left(-k);
+    }
+    const uint64_t q = numerator.divide(denominator);
+    assert(q >= uint64_t{1} << 56 && q < uint64_t{1} << 63);
+    return round_to_double(q, inexact || !numerator.is_zero(), -k);
+}
+
+}  // namespace kestrion
