@@ -35,6 +35,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/package_timestamp.cmake)
+set(CPACK_KESTRION_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 if(CMAKE_CROSSCOMPILING)
   # The target's architecture, not the build machine's; its multiarch
   # libraries let dpkg-shlibdeps work out the dependencies, and CMake

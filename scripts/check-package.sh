@@ -3,7 +3,10 @@
 # its contents, lintian's verdict (no error, no warning, no missing
 # hardening), a sample session
 # with the unpacked program (under the build's emulator, for a cross build)
-# and the unpacked manual page, rendered without a groff warning.
+# and the unpacked manual page, rendered without a groff warning. For a
+# native build it also checks that the package is reproducible: built with
+# README's commands from the last commit in two fresh folders, seconds
+# apart, it has the same bytes.
 # usage: scripts/check-package.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,4 +43,16 @@ page="$scratch/usr/share/man/man1/kestrion.1.gz"
 warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "man page warnings: $warnings"
 MANWIDTH=80 man -l "$page" 2>/dev/null | grep -q "HOW THE SHARES ARE COMPUTED" || fail "man page did not render"
+
+if [ -z "$emulator" ]; then
+    for copy in first second; do
+        git clone -q . "$scratch/$copy"
+        (cd "$scratch/$copy" && cmake --preset release >/dev/null && cmake --build --preset release >/dev/null &&
+            cd build-release && cpack -G DEB >/dev/null)
+        sleep 2
+    done
+    cmp "$scratch"/first/build-release/kestrion_*.deb "$scratch"/second/build-release/kestrion_*.deb ||
+        fail "two builds of the package from one commit differ"
+    echo "package reproducible: two builds from $(git rev-parse --short HEAD) are identical"
+fi
 echo "package check passed: $(basename "$deb")"
