@@ -2,7 +2,10 @@
 // computing the shares, formatting the report.
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <memory>
+#include <random>
+#include <vector>
 #include <string>
 
 #include "arithmetic_platform.h"
@@ -88,13 +91,23 @@ void BM_ComputeCycle(benchmark::State& state) {
 }
 BENCHMARK(BM_ComputeCycle);
 
+// Formatting the seven values of a report, over 4,096 different reports
+// of typical values, so that no branch can learn one report's digits.
 void BM_FormatReport(benchmark::State& state) {
-    const float values[7] = {0.585f, 0.965599f, 9129.2f, 13270.027f, 0.116164f, 0.883836f, 5213.01f};
-    char buffer[7 * kestrion::kMaxFixed6Length];
+    std::mt19937 random(7);
+    const auto uniform = [&](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
+    std::vector<std::array<float, 7>> reports(4096);
+    for (auto& r : reports) {
+        const float share = uniform(0, 1);
+        r = {uniform(0.05f, 1), uniform(0.05f, 1), uniform(2500, 40000), uniform(2500, 40000), share, 1 - share,
+             uniform(3000, 10000)};
+    }
+    // Each value into a slot of its own, as the dialogue formats them.
+    char texts[7][kestrion::kMaxFixed6Length];
+    size_t i = 0;
     for (auto _ : state) {
-        char* out = buffer;
-        for (float v : values) out = kestrion::format_fixed6(v, out);
-        benchmark::DoNotOptimize(out);
+        const std::array<float, 7>& report = reports[i++ % reports.size()];
+        for (int v = 0; v < 7; ++v) benchmark::DoNotOptimize(kestrion::format_fixed6(report[v], texts[v]));
         benchmark::ClobberMemory();
     }
 }
