@@ -23,6 +23,11 @@
 // otherwise, so the build gives it SSE2 math (-mfpmath=sse).
 #define KESTRION_DOUBLE_MATH_IS_DOUBLE (FLT_EVAL_METHOD == 0)
 
+// Inlined whatever the compiler's own judgement, for the steps of the
+// reader's and the computation's hot paths: inlined, their values stay in
+// registers, where a call would pass them through memory.
+#define KESTRION_INLINE [[gnu::always_inline]] inline
+
 namespace kestrion {
 
 // Sets what the arithmetic needs of the process, once, before the first

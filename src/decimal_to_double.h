@@ -49,8 +49,6 @@ inline constexpr int64_t kUnderflowLeading = -330;
 // and whether any later one, or `dropped_nonzero`, is nonzero.
 double exact_to_double(std::string_view digits, bool dropped_nonzero, int64_t leading);
 
-#define KESTRION_INLINE [[gnu::always_inline]] inline
-
 inline constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};

@@ -2,105 +2,9 @@
 
 #include <mpfr.h>
 
-#include <bit>
-#include <cassert>
-#include <cmath>
-#include <cstdint>
-#include <limits>
-
-#include "arithmetic_platform.h"
 #include "extended.h"
 
 namespace kestrion {
-namespace {
-
-// e^89 > 2^128 stores as inf, and e^-105 < 2^-150 (half the least subnormal
-// single) stores as 0, however e^t is rounded on the way.
-constexpr double kStoresInfiniteFrom = 89;
-constexpr double kStoresZeroUpTo = -105;
-
-// How far, in units of the approximation's last place, the approximation
-// must lie from every rounding boundary of the store to decide it (below).
-constexpr uint64_t kUndecidedDistance = 1024;
-
-constexpr float kInfinity = std::numeric_limits<float>::infinity();
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-
-// The stated range of t: |t_hi + t_lo| < kPowerLimit, or t_hi NaN.
-[[maybe_unused]] bool in_range(double t_hi, double t_lo) {
-    if (std::isnan(t_hi)) return true;
-    const double magnitude = std::fabs(t_hi);
-    return magnitude < kPowerLimit || (magnitude == kPowerLimit && (t_hi > 0 ? t_lo < 0 : t_lo > 0));
-}
-
-// The stores that do not depend on how e^t is rounded: NaN, inf, 0.
-bool decided_without_exp(double t_hi, float& factor) {
-    if (std::isnan(t_hi)) {
-        factor = kNaN;
-        return true;
-    }
-    if (t_hi >= kStoresInfiniteFrom || t_hi <= kStoresZeroUpTo) {
-        factor = t_hi > 0 ? kInfinity : 0.0f;
-        return true;
-    }
-    return false;
-}
-
-}  // namespace
-
-// Why the fast path is exact.
-//
-// The approximation is a = fl(E + fl(E·t_lo)) with E = exp(t_hi) from the C
-// library, using e^t = e^t_hi · e^t_lo and e^t_lo = (1 + t_lo)(1 + d) with
-// |d| <= t_lo² <= 2^-88, since |t_lo| <= ulp(t_hi)/2 <= 2^-44 for |t| < 1024.
-// Error budget, relative to e^t:
-//   - exp(): assumed within 2^-45, at least 128 units in the last place.
-//     The C library promises only "a few ulp" (glibc's own tests fail any
-//     exp above 9), so this is a wide margin;
-//   - the product and the sum: at most 2^-53 each, double arithmetic being
-//     really double (asserted below);
-//   - the product's own size keeps its error under 2^-95 of e^t.
-// Together |a - e^t| < 2^-44 e^t. The extended result x = RN64(e^t) is
-// within 2^-64 e^t of e^t, so |x - a| < 2^-43 a < 2^-43 2^(e+1), where
-// 2^e <= a < 2^(e+1): that is less than 2^10 = kUndecidedDistance units
-// of 2^(e-52), a's last place.
-//
-// The store rounds x to single: its result changes only at the boundaries,
-// the midpoints between adjacent singles (subnormal ones included, the
-// midpoint 2^-150 between 0 and the least subnormal, and 2^128 - 2^103
-// between the largest single and overflow). In a's binade they are the
-// values whose bits below the single's last place are exactly one half.
-// When a lies farther than kUndecidedDistance units from each of them,
-// x lies strictly on the same side of every boundary as a, so the store of
-// x is a rounded to single, which the bits of a give directly. Only a's
-// stored bits are used, so how the compiler evaluated it does not matter.
-static_assert(KESTRION_DOUBLE_MATH_IS_DOUBLE, "the error budget counts one rounding per double operation");
-
-bool fast_exponential_factor(double t_hi, double t_lo, float& factor) {
-    assert(in_range(t_hi, t_lo));
-    if (decided_without_exp(t_hi, factor)) return true;
-    const double e = std::exp(t_hi);
-    const uint64_t bits = std::bit_cast<uint64_t>(e + e * t_lo);
-    const int exponent = static_cast<int>(bits >> 52) - 1023;  // a is a positive normal double
-    if (exponent >= 128 || exponent < -151) {
-        // a >= 2^128 stores as inf; a < 2^-151 as 0, far below 2^-150.
-        factor = exponent >= 128 ? kInfinity : 0.0f;
-        return true;
-    }
-    const uint64_t significand = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
-    // Bits the single drops: 29, and one more per binade below 2^-126.
-    const int drop = 29 + (exponent < -126 ? -126 - exponent : 0);
-    const uint64_t dropped = significand & ((uint64_t{1} << drop) - 1);
-    const uint64_t half = uint64_t{1} << (drop - 1);
-    const uint64_t distance = dropped > half ? dropped - half : half - dropped;
-    if (distance <= kUndecidedDistance) return false;
-
-    // The kept bits, rounded; a carry runs into the exponent field, up to inf.
-    auto single = static_cast<uint32_t>(significand >> drop) + (dropped > half ? 1u : 0u);
-    if (exponent >= -126) single += static_cast<uint32_t>(exponent + 126) << 23;
-    factor = std::bit_cast<float>(single);
-    return true;
-}
 
 // MPFR's exp is correctly rounded, so at 64 bits it gives x = RN64(e^t).
 // Past the edges above the store does not depend on it. Between them x lies
@@ -109,6 +13,7 @@ bool fast_exponential_factor(double t_hi, double t_lo, float& factor) {
 // extended sum hi + lo is x again, without rounding, and its store is the
 // back end's own, which rounds once, subnormals included.
 float exact_exponential_factor(double t_hi, double t_lo) {
+    using namespace exponential_detail;
     assert(in_range(t_hi, t_lo));
     float factor;
     if (decided_without_exp(t_hi, factor)) return factor;
@@ -127,11 +32,6 @@ float exact_exponential_factor(double t_hi, double t_lo) {
     mpfr_sub_d(&x, &x, hi, MPFR_RNDN);  // exact
     const double lo = mpfr_get_d(&x, MPFR_RNDN);
     return (Extended(hi) + Extended(lo)).to_float();
-}
-
-float exponential_factor(double t_hi, double t_lo) {
-    float factor;
-    return fast_exponential_factor(t_hi, t_lo, factor) ? factor : exact_exponential_factor(t_hi, t_lo);
 }
 
 }  // namespace kestrion

@@ -39,6 +39,21 @@ public:
     float to_float() const { return static_cast<float>(v_); }
     double to_double() const { return static_cast<double>(v_); }
 
+    // A constant held as the two doubles whose exact sum it is (`low` 0 for
+    // a double), loaded as doubles and added, which is exact: an 80-bit
+    // load costs several times as much. The empty asm keeps the compiler
+    // from folding the sum into one 80-bit constant, which it would load whole.
+    struct Constant {
+        double high;
+        double low;
+    };
+    explicit NativeExtended(const Constant& c) : v_(c.high) {
+        if (c.low != 0) {
+            __asm__("" : "+t"(v_));
+            v_ += c.low;
+        }
+    }
+
     friend NativeExtended operator+(NativeExtended a, NativeExtended b) { return NativeExtended(a.v_ + b.v_); }
     friend NativeExtended operator-(NativeExtended a, NativeExtended b) { return NativeExtended(a.v_ - b.v_); }
     friend NativeExtended operator*(NativeExtended a, NativeExtended b) { return NativeExtended(a.v_ * b.v_); }

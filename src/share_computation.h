@@ -4,11 +4,29 @@
 #pragma once
 
 #include <limits>
+#include <type_traits>
 
+#include "arithmetic_platform.h"
 #include "exponential_factor.h"
 #include "star_pair.h"
 
 namespace kestrion {
+
+// A constant of the computation as a back end holds it, made from the two
+// doubles whose exact sum it is (the second 0 for a double): by default
+// the back end's own value, computed once; a back end that says otherwise
+// with a Constant type of its own holds that (native: the two doubles,
+// which it loads and adds at each use, cheaper than loading its 80 bits).
+template <class Ext, class = void>
+struct ConstantOf {
+    using type = Ext;
+    static type make(double high, double low) { return Ext(high) + Ext(low); }
+};
+template <class Ext>
+struct ConstantOf<Ext, std::void_t<typename Ext::Constant>> {
+    using type = typename Ext::Constant;
+    static constexpr type make(double high, double low) { return {high, low}; }
+};
 
 template <class Ext>
 struct ShareConstants {
@@ -23,75 +41,100 @@ struct ShareConstants {
         return constants;
     }
 
-    // Two constants are extended values finer than a double, pinned as the
-    // exact sum of two doubles (a 64-bit significand fits in 53 + 11 bits):
-    // ln of the double kExpBase, and 10^-13, each rounded to nearest.
-    Ext log_base = Ext(0x1.000000000062ep+0) + Ext(-0x1.6e8p-54);
-    Ext radiance_scale = Ext(0x1.c25c268497682p-44) + Ext(-0x1.edp-99);
-    Ext planck{kPlanck}, light_speed{kLightSpeed}, boltzmann{kBoltzmann}, angstrom{kAngstrom};
-    Ext one{1.0f}, two{2.0f};
-    Ext power_limit{kPowerLimit}, minus_power_limit{-kPowerLimit};
-    // The products of constants that begin the exponent, h·c, and the
-    // radiance prefactor, ((2·h)·c)·c: each the same extended value every cycle.
-    Ext planck_light_speed = planck * light_speed;
-    Ext radiance_numerator = ((two * planck) * light_speed) * light_speed;
+    using Constant = typename ConstantOf<Ext>::type;
+    static Constant make(double high, double low = 0) { return ConstantOf<Ext>::make(high, low); }
+
+    Constant boltzmann = make(kBoltzmann), angstrom = make(kAngstrom);
+    Constant one = make(1.0), power_limit = make(kPowerLimit), minus_power_limit = make(-kPowerLimit);
+    // Four are extended values finer than a double, pinned as the exact sum
+    // of two doubles (a 64-bit significand fits in 53 + 11 bits): ln of the
+    // double kExpBase and 10^-13, each rounded to nearest; and the products
+    // of constants that begin the exponent, h·c, and the radiance
+    // prefactor, ((2·h)·c)·c, each rounded as the extended arithmetic
+    // rounds it (the tests hold all four to these rules).
+    Constant log_base = make(0x1.000000000062ep+0, -0x1.6e8p-54);
+    Constant radiance_scale = make(0x1.c25c268497682p-44, -0x1.edp-99);
+    Constant planck_light_speed = make(0x1.ebd3f9b8d5ef6p-83, 0x1.4bp-137);
+    Constant radiance_numerator = make(0x1.12a3e40ae69ap-53, -0x1.f08p-107);
 };
 
-// The power function x^y = e^(y·ln x) as stored in single precision, given
-// ln x. t = y·ln x is extended; y == 0 gives 1; t >= kPowerLimit gives +inf
-// and writes the overflow line; t <= -kPowerLimit gives 0 silently; else the
-// store of e^t rounded to 64 bits, which is all the computation uses of it.
+// The power function's exponent t = y·ln x, taken apart for the stored
+// factor: t as t_hi + t_lo, two doubles whose exact sum is the extended t
+// (t_hi = double(t); t - t_hi is exact), or t_hi = +inf at and past the
+// overflow limit, where the line is due, and -inf at and past the
+// underflow limit. y = 0 needs no case of its own: t is then ±0, whose
+// factor is 1.
+struct PowerExponent {
+    double t_hi;
+    double t_lo;
+    bool overflows;
+};
+
 template <class Ext>
-float stored_power(const Ext& log_x, double y, ErrorLineSink& errors) {
+KESTRION_INLINE PowerExponent power_exponent(const Ext& log_x, double y) {
     const ShareConstants<Ext>& constants = ShareConstants<Ext>::get();
-    if (y == 0) return 1.0f;
     const Ext t = Ext(y) * log_x;
-    if (t >= constants.power_limit) {
-        errors.write_error_line(kOverflowLine);
-        return std::numeric_limits<float>::infinity();
-    }
-    if (t <= constants.minus_power_limit) return 0.0f;
+    if (t >= Ext(constants.power_limit)) return {std::numeric_limits<double>::infinity(), 0, true};
+    if (t <= Ext(constants.minus_power_limit)) return {-std::numeric_limits<double>::infinity(), 0, false};
     const double t_hi = t.to_double();
-    return exponential_factor(t_hi, (t - Ext(t_hi)).to_double());  // t - t_hi is exact
+    return {t_hi, (t - Ext(t_hi)).to_double(), false};
 }
 
-// Exponential factor, radiance and luminosity of one star. Both stars share
-// ((h·c)/λ)/k and the radiance prefactor ((2h·c)·c)/λ⁵, computed once per
-// pair in exactly the order each star's steps would compute them.
+// The power function x^y = e^(y·ln x) as stored in single precision, given
+// ln x: +inf, with the overflow line, from the overflow limit on; 0 from
+// the underflow limit down; else the store of e^t rounded to 64 bits,
+// which is all the computation uses of it.
 template <class Ext>
-void compute_star(float temperature, float radius, const Ext& hc_over_lambda_k, const Ext& prefactor,
-                  float& radiance, float& luminosity, ErrorLineSink& errors) {
+float stored_power(const Ext& log_x, double y, ErrorLineSink& errors) {
+    const PowerExponent e = power_exponent(log_x, y);
+    if (e.overflows) errors.write_error_line(kOverflowLine);
+    return exponential_factor(e.t_hi, e.t_lo);
+}
+
+// A star's radiance from its stored exponential factor, and its
+// luminosity, given the pair's radiance prefactor ((2h·c)·c)/λ⁵.
+template <class Ext>
+KESTRION_INLINE void radiance_and_luminosity(const Ext& prefactor, float radius, float& radiance, float& luminosity) {
     const ShareConstants<Ext>& constants = ShareConstants<Ext>::get();
-
-    const double y = (hc_over_lambda_k / Ext(temperature)).to_double();
-    radiance = stored_power(constants.log_base, y, errors);
-
-    const Ext reciprocal = constants.one / (Ext(radiance) - constants.one);  // 1 / (p - 1)
-    radiance = ((prefactor * reciprocal) * constants.radiance_scale).to_float();
-
+    const Ext one(constants.one);
+    const Ext reciprocal = one / (Ext(radiance) - one);  // 1 / (p - 1)
+    radiance = ((prefactor * reciprocal) * Ext(constants.radiance_scale)).to_float();
     const Ext r(radius);
     luminosity = ((Ext(radiance) * r) * r).to_float();
 }
 
+// Every value is computed in the order the record's steps give for star 1
+// in full, then star 2, and the overflow lines come in that order; the
+// steps that write nothing outside the record are grouped where that keeps
+// extended values from living across the calls to the exponential: both
+// exponents, then both factors, then the rest. The two stars share
+// ((h·c)/λ)/k and the radiance prefactor ((2h·c)·c)/λ⁵, computed once, in
+// exactly the order each star's steps would compute them.
 template <class Ext>
 void compute_shares_with(StarPairValues& v, ErrorLineSink& errors) {
     const ShareConstants<Ext>& constants = ShareConstants<Ext>::get();
-    v.wavelength_m = (Ext(v.wavelength_angstrom) * constants.angstrom).to_float();
+    v.wavelength_m = (Ext(v.wavelength_angstrom) * Ext(constants.angstrom)).to_float();
     const Ext lambda(v.wavelength_m);
     v.wavelength_m5 = ((((lambda * lambda) * lambda) * lambda) * lambda).to_float();
 
-    const Ext hc_over_lambda_k = (constants.planck_light_speed / lambda) / constants.boltzmann;
-    const Ext prefactor = constants.radiance_numerator / Ext(v.wavelength_m5);
+    const Ext hc_over_lambda_k = (Ext(constants.planck_light_speed) / lambda) / Ext(constants.boltzmann);
+    const Ext log_base(constants.log_base);
+    const PowerExponent t1 =
+        power_exponent(log_base, (hc_over_lambda_k / Ext(v.star1_temperature)).to_double());
+    const PowerExponent t2 =
+        power_exponent(log_base, (hc_over_lambda_k / Ext(v.star2_temperature)).to_double());
+    if (t1.overflows) errors.write_error_line(kOverflowLine);
+    if (t2.overflows) errors.write_error_line(kOverflowLine);
+    v.star1_radiance = exponential_factor(t1.t_hi, t1.t_lo);
+    v.star2_radiance = exponential_factor(t2.t_hi, t2.t_lo);
 
-    // Star 1 in full, its error line included, before any work on star 2.
-    compute_star<Ext>(v.star1_temperature, v.star1_radius, hc_over_lambda_k, prefactor, v.star1_radiance,
-                      v.star1_luminosity, errors);
-    compute_star<Ext>(v.star2_temperature, v.star2_radius, hc_over_lambda_k, prefactor, v.star2_radiance,
-                      v.star2_luminosity, errors);
+    const Ext prefactor = Ext(constants.radiance_numerator) / Ext(v.wavelength_m5);
+    radiance_and_luminosity(prefactor, v.star1_radius, v.star1_radiance, v.star1_luminosity);
+    radiance_and_luminosity(prefactor, v.star2_radius, v.star2_radiance, v.star2_luminosity);
 
     const Ext l1(v.star1_luminosity), l2(v.star2_luminosity);
     v.star1_share = (l1 / (l1 + l2)).to_float();
-    v.star2_share = (constants.one - Ext(v.star1_share)).to_float();
+    v.star2_share = (Ext(constants.one) - Ext(v.star1_share)).to_float();
 }
 
 }  // namespace kestrion

@@ -277,8 +277,8 @@ void expect_stored_factors_agree(int scale) {
             y = std::log((static_cast<double>(low) + static_cast<double>(std::nextafter(low, INFINITY))) / 2) / ln_base;
         }
         CountingSink reference_errors, candidate_errors;
-        const float r = stored_power(ShareConstants<Reference>::get().log_base, y, reference_errors);
-        const float c = stored_power(ShareConstants<Candidate>::get().log_base, y, candidate_errors);
+        const float r = stored_power(Reference(ShareConstants<Reference>::get().log_base), y, reference_errors);
+        const float c = stored_power(Candidate(ShareConstants<Candidate>::get().log_base), y, candidate_errors);
         ASSERT_EQ(float_bits(r), float_bits(c)) << std::hexfloat << y;
         ASSERT_EQ(reference_errors.lines, candidate_errors.lines) << std::hexfloat << y;
         overflow_lines += reference_errors.lines;

@@ -47,7 +47,7 @@ TEST(Power, UnderflowsSilentlyToZero) {
 TEST(Power, TheLimitAppliesToTheProductNotTheExponent) {
     // ln 2.71828182846 exceeds 1 by about 3.4e-13, so an exponent 1e-10
     // below the limit still tips t over it, and one 1e-9 below does not.
-    const Extended& log_base = ShareConstants<Extended>::get().log_base;
+    const Extended log_base(ShareConstants<Extended>::get().log_base);
     RecordingSink errors;
     stored_power<Extended>(log_base, kPowerLimit - 1e-10, errors);
     EXPECT_EQ(errors.lines.size(), 1u);
@@ -63,8 +63,11 @@ TEST(Power, ZeroExponentGivesOneAndNaNFlowsThrough) {
     EXPECT_TRUE(errors.lines.empty());
 }
 
-// The pinned constants are the correctly rounded 64-bit values.
+// The pinned constants: ln 2.71828182846 and 10^-13 correctly rounded to
+// 64 bits, and h·c and ((2·h)·c)·c as the extended arithmetic rounds them.
 TEST(ShareConstants, PinnedValuesAreCorrectlyRounded) {
+    using Constants = ShareConstants<Extended>;
+    const Constants& constants = Constants::get();
     mpfr_t exact, pinned;
     mpfr_inits2(64, exact, pinned, static_cast<mpfr_ptr>(nullptr));
     auto expect_pinned = [&](const Extended& value, const char* what) {
@@ -75,14 +78,19 @@ TEST(ShareConstants, PinnedValuesAreCorrectlyRounded) {
         mpfr_add_d(pinned, pinned, lo, MPFR_RNDN);
         EXPECT_TRUE(mpfr_equal_p(exact, pinned)) << what;
     };
-    const auto& constants = ShareConstants<Extended>::get();
-    mpfr_set_d(exact, ShareConstants<Extended>::kExpBase, MPFR_RNDN);
+    mpfr_set_d(exact, Constants::kExpBase, MPFR_RNDN);
     mpfr_log(exact, exact, MPFR_RNDN);
-    expect_pinned(constants.log_base, "ln 2.71828182846");
+    expect_pinned(Extended(constants.log_base), "ln 2.71828182846");
     mpfr_set_str(exact, "1e-13", 10, MPFR_RNDN);
-    expect_pinned(constants.radiance_scale, "1e-13");
-    EXPECT_FALSE(constants.radiance_scale >= Extended(1e-13) && constants.radiance_scale <= Extended(1e-13));
+    expect_pinned(Extended(constants.radiance_scale), "1e-13");
+    EXPECT_FALSE(Extended(constants.radiance_scale) >= Extended(1e-13) &&
+                 Extended(constants.radiance_scale) <= Extended(1e-13));
     mpfr_clears(exact, pinned, static_cast<mpfr_ptr>(nullptr));
+
+    const Extended planck(Constants::kPlanck), light_speed(Constants::kLightSpeed);
+    EXPECT_EQ(Extended(constants.planck_light_speed).encoding(), (planck * light_speed).encoding());
+    EXPECT_EQ(Extended(constants.radiance_numerator).encoding(),
+              (((Extended(2.0f) * planck) * light_speed) * light_speed).encoding());
 }
 
 }  // namespace
