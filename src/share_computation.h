@@ -42,7 +42,7 @@ struct ShareConstants {
     }
 
     using Constant = typename ConstantOf<Ext>::type;
-    static Constant make(double high, double low = 0) { return ConstantOf<Ext>::make(high, low); }
+    static constexpr Constant make(double high, double low = 0) { return ConstantOf<Ext>::make(high, low); }
 
     Constant boltzmann = make(kBoltzmann), angstrom = make(kAngstrom);
     Constant one = make(1.0), power_limit = make(kPowerLimit), minus_power_limit = make(-kPowerLimit);
