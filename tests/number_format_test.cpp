@@ -10,6 +10,9 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
+
+#include "every_core.h"
 
 namespace kestrion {
 namespace {
@@ -90,6 +93,30 @@ TEST(FormatFixed6, MatchesPrintfAroundRoundingBoundaries) {
         expect_printf(std::nextafter(v, 0.0f));
         expect_printf(std::nextafter(v, INFINITY));
     }
+}
+
+// Every one of the 2^32 singles, NaNs and infinities included, against the
+// C library's "%f" (a NaN prints "nan" whatever its sign, where the C
+// library writes "-nan" for some).
+TEST(FormatFixed6Exhaustive, EverySingleMatchesPrintf) {
+    const auto failures = testing::on_every_core(uint64_t{1} << 32, [](uint64_t begin, uint64_t end) {
+        std::vector<std::string> found;
+        char want[64], got[kMaxFixed6Length];
+        for (uint64_t bits = begin; bits < end && found.size() < 10; ++bits) {
+            const float v = std::bit_cast<float>(static_cast<uint32_t>(bits));
+            if (std::isnan(v)) {
+                std::memcpy(want, "nan", 4);
+            } else {
+                std::snprintf(want, sizeof want, "%f", static_cast<double>(v));
+            }
+            const size_t length = static_cast<size_t>(format_fixed6(v, got) - got);
+            if (length != std::strlen(want) || std::memcmp(got, want, length) != 0) {
+                found.push_back("bits " + std::to_string(bits) + ": want " + want + ", got " + std::string(got, length));
+            }
+        }
+        return found;
+    });
+    EXPECT_TRUE(failures.empty()) << failures.size() << " failures, the first: " << failures.front();
 }
 
 }  // namespace
