@@ -17,37 +17,46 @@ namespace {
 
 using Field = float StarPairValues::*;
 
-// A text padded to a fixed slot, so that writing it is one copy of fixed
-// size, which the compiler turns into a few wide moves. The padding lands
-// past the text's end, where what follows overwrites it or the output's
-// committed end leaves it out, so the room reserved must reach a slot past
-// the last text written.
+// A text padded to a fixed slot of N bytes, so that writing it is one copy
+// of fixed size, which the compiler turns into a few wide moves. The
+// padding lands past the text's end, where what follows overwrites it or
+// the output's committed end leaves it out, so the room reserved must
+// reach a slot past the last text written.
+template <size_t N>
 struct SlotText {
-    static constexpr size_t kSlot = 64;
+    static constexpr size_t kSlot = N;
     char bytes[kSlot]{};
     size_t size = 0;
     constexpr SlotText(std::string_view text) : SlotText({text}) {}
-    template <size_t N>
-    constexpr SlotText(const char (&text)[N]) : SlotText(std::string_view(text, N - 1)) {}
+    template <size_t M>
+    constexpr SlotText(const char (&text)[M]) : SlotText(std::string_view(text, M - 1)) {}
     constexpr SlotText(std::initializer_list<std::string_view> parts) {
         for (std::string_view part : parts) {
             for (char c : part) bytes[size++] = c;
         }
     }
 };
-char* put(char* out, const SlotText& text) {
-    std::memcpy(out, text.bytes, SlotText::kSlot);
+template <size_t N>
+char* put(char* out, const SlotText<N>& text) {
+    std::memcpy(out, text.bytes, N);
     return out + text.size;
 }
-void write_text(OutputBuffer& output, const SlotText& text) {
-    output.commit(put(output.reserve(SlotText::kSlot), text));
+template <size_t N>
+void write_text(OutputBuffer& output, const SlotText<N>& text) {
+    output.commit(put(output.reserve(N), text));
 }
+
+// Every prompt and every text before a report value fits a short slot; the
+// dashes and the report's end take a long one.
+using ShortText = SlotText<32>;
+using LongText = SlotText<64>;
+constexpr size_t kLongestSlot = LongText::kSlot;
 
 constexpr std::string_view kBanner = "\n<<< Kestrion : Ver 2.00 >>>\n\nExit with CTRL+C\n\n";
 
 // The five prompts of a cycle, in order, each with the field it reads.
 struct Prompt {
-    SlotText text;
+    ShortText text;
     Field field;
 };
 constexpr Prompt kPrompts[] = {
@@ -60,12 +69,12 @@ constexpr Prompt kPrompts[] = {
 
 // 40 hyphens: after the prompts, and closing each report.
 constexpr std::string_view kDashLine = "----------------------------------------\n";
-constexpr SlotText kDashes = kDashLine;
+constexpr LongText kDashes = kDashLine;
 
 // The report: each value printed as "%f" after its text, then the closing
 // text: its unit, the dashes and an empty line.
 struct ReportValue {
-    SlotText before;
+    ShortText before;
     Field field;
 };
 constexpr ReportValue kReport[] = {
@@ -77,10 +86,10 @@ constexpr ReportValue kReport[] = {
     {"\n    star2=", &StarPairValues::star2_share},
     {"\nWaveLength ", &StarPairValues::wavelength_angstrom},
 };
-constexpr SlotText kReportEnd = {" (Angstrom)\n", kDashLine, "\n"};
+constexpr LongText kReportEnd = {" (Angstrom)\n", kDashLine, "\n"};
 
 constexpr size_t report_bound() {
-    size_t bound = kReportEnd.size + SlotText::kSlot;
+    size_t bound = kReportEnd.size + kLongestSlot;
     for (const ReportValue& line : kReport) bound += line.before.size + kMaxFixed6Length;
     return bound;
 }
@@ -130,7 +139,10 @@ void write_report(OutputBuffer& output, const StarPairValues& values) {
     char* out = output.reserve(kReportBound);
     for (size_t i = 0; i < kCount; ++i) {
         out = put(out, kReport[i].before);
-        std::memcpy(out, texts[i], kMaxFixed6Length);
+        // Sixteen bytes hold every value a report usually has; the rest
+        // only when the value is longer.
+        std::memcpy(out, texts[i], 16);
+        if (lengths[i] > 16) std::memcpy(out + 16, texts[i] + 16, kMaxFixed6Length - 16);
         out += lengths[i];
     }
     output.commit(put(out, kReportEnd));
