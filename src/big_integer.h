@@ -12,6 +12,10 @@
 
 namespace kestrion {
 
+// 10^n for n from 0 to 8: the powers of ten that fit one 32-bit limb.
+inline constexpr uint32_t kPowersOfTenBelow9[] = {1,       10,        100,        1'000,      10'000,
+                                                  100'000, 1'000'000, 10'000'000, 100'000'000};
+
 template <int kLimbs>
 class BigInteger {
 public:
@@ -44,8 +48,7 @@ public:
     constexpr void multiply_power_of_ten(int64_t n) {
         assert(n >= 0);
         for (; n >= 9; n -= 9) multiply_add(1'000'000'000, 0);
-        constexpr uint32_t kSmall[] = {1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000};
-        multiply_add(kSmall[n], 0);
+        multiply_add(kPowersOfTenBelow9[n], 0);
     }
 
     // x · 2^n; needs the result below 2^kBits.

@@ -80,8 +80,7 @@ double exact_to_double(std::string_view digits, bool dropped_nonzero, int64_t le
         }
     }
     if (count == 0) return 0;
-    constexpr uint32_t kGroupScale[] = {1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000};
-    value.multiply_add(kGroupScale[grouped], group);
+    value.multiply_add(kPowersOfTenBelow9[grouped], group);
 
     // T = value · 10^e; T · 2^k = numerator / denominator.
     const int64_t e = leading - (count - 1);

@@ -56,8 +56,6 @@ KESTRION_INLINE void add_digit(Cursor& in, Decimal& d, int c, bool fraction) {
     }
 }
 
-constexpr uint64_t kPowersOfTenBelow9[] = {1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000};
-
 // A run of digits: up to eight at once while the cursor has the bytes
 // together and the significand has room, then one at a time. Taking n
 // digits at once appends exactly what n add_digit() calls would: the
