@@ -110,6 +110,20 @@ public:
         return quotient;
     }
 
+    // floor(x / divisor), with x left as the quotient and the remainder
+    // returned; needs a nonzero divisor. Schoolbook division by one limb.
+    constexpr uint32_t divide_by_limb(uint32_t divisor) {
+        assert(divisor != 0);
+        uint64_t rest = 0;
+        for (int i = size_ - 1; i >= 0; --i) {
+            const uint64_t current = (rest << 32) | limb_[i];
+            limb_[i] = static_cast<uint32_t>(current / divisor);  // below 2^32, as rest < divisor
+            rest = current % divisor;
+        }
+        trim();
+        return static_cast<uint32_t>(rest);
+    }
+
 private:
     constexpr void shift_right_one() {
         for (int i = 0; i < size_; ++i) {

@@ -1,11 +1,11 @@
 #include "number_format.h"
 
 #include <bit>
-#include <charconv>
-#include <cmath>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 
+#include "big_integer.h"
 
 namespace kestrion {
 namespace {
@@ -47,26 +47,34 @@ char* write_micro(unsigned micro, char* out) {
     return write_two(micro % 100, out);
 }
 
-// 2^63: below it the scaled value fits an unsigned 64-bit integer.
-constexpr double kScaledLimit = 9223372036854775808.0;
+// Nine digits, leading zeros included.
+char* write_nine(uint32_t n, char* out) {
+    out = write_two(n / 10'000'000, out);
+    out = write_two(n / 100'000 % 100, out);
+    out = write_two(n / 1'000 % 100, out);
+    out = write_two(n / 10 % 100, out);
+    *out = static_cast<char>('0' + n % 10);
+    return out + 1;
+}
 
-// The slow rule, for the values the integer path below leaves out (under
-// 2^-20, or 2^24 and up): value × 10^6 is exact in double, since a single
-// has 24 significant bits and 10^6 needs 14 (15625 × 2^6), even for
-// subnormals; "%f" is that product rounded to an integer, ties to even,
-// with the point six places in.
-char* format_scaled(double magnitude, char* out) {
-    const double scaled = magnitude * 1e6;
-    if (scaled >= kScaledLimit) {
-        // A single this large is an integer: nothing to round.
-        return std::to_chars(out, out + kMaxFixed6Length, magnitude, std::chars_format::fixed, 6).ptr;
+// A whole value m · 2^shift (m < 2^24, shift <= 104, so below 2^128, which
+// has 39 digits: five groups of nine), as "%f" prints it: its digits and
+// six zeros.
+char* format_whole(uint64_t m, int shift, char* out) {
+    assert(m < (uint64_t{1} << 24) && shift >= 0 && shift <= 104);
+    if (shift <= 40) {
+        out = write_unsigned(m << shift, out);
+    } else {
+        BigInteger<4> whole(m);
+        whole.shift_left(shift);
+        uint32_t groups[5];
+        int count = 0;
+        while (!whole.is_zero()) groups[count++] = whole.divide_by_limb(1'000'000'000);
+        out = write_unsigned(groups[--count], out);
+        while (count > 0) out = write_nine(groups[--count], out);
     }
-    uint64_t units = static_cast<uint64_t>(scaled);
-    const double fraction = scaled - static_cast<double>(units);  // exact
-    if (fraction > 0.5 || (fraction == 0.5 && (units & 1) != 0)) ++units;
-    out = write_unsigned(units / 1000000, out);
-    *out++ = '.';
-    return write_micro(static_cast<unsigned>(units % 1000000), out);
+    std::memcpy(out, ".000000", 7);
+    return out + 7;
 }
 
 }  // namespace
@@ -93,7 +101,12 @@ char* format_fixed6(float value, char* out) {
     // value = m · 2^-k, subnormals included
     const uint64_t m = field == 0 ? fraction_bits : fraction_bits | (1u << 23);
     const int k = field == 0 ? 149 : 150 - static_cast<int>(field);
-    if (k < 1 || k > 44) return format_scaled(std::fabs(static_cast<double>(value)), out);
+    if (k < 1) return format_whole(m, -k, out);
+    if (k > 44) {
+        // Under 2^24 · 2^-45 = 2^-21, so below 0.48 millionths: zero.
+        std::memcpy(out, "0.000000", 8);
+        return out + 8;
+    }
 
     const uint64_t low_mask = (uint64_t{1} << k) - 1;
     const uint64_t product = (m & low_mask) * 1000000;

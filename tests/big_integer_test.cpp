@@ -82,6 +82,12 @@ TEST(BigInteger, EveryStepMatchesGmp) {
         mpz_mul_2exp(want.value, a.value, static_cast<mp_bitcnt_t>(shift));
         expect_equal(shifted, want.value);
 
+        const uint32_t divisor = static_cast<uint32_t>(random() >> (random() % 64)) | 1;
+        Integer small_quotient = x;
+        const uint32_t small_remainder = small_quotient.divide_by_limb(divisor);
+        EXPECT_EQ(small_remainder, mpz_fdiv_q_ui(want.value, a.value, divisor));
+        expect_equal(small_quotient, want.value);
+
         // a = b·q + r with q < 2^64 and r < b: the quotient and remainder.
         if (mpz_sgn(b.value) == 0) continue;
         const uint64_t quotient = random() >> (random() % 64);
