@@ -99,7 +99,7 @@ TEST(FormatFixed6, MatchesPrintfAroundRoundingBoundaries) {
 // C library's "%f" (a NaN prints "nan" whatever its sign, where the C
 // library writes "-nan" for some).
 TEST(FormatFixed6Exhaustive, EverySingleMatchesPrintf) {
-    const auto failures = testing::on_every_core(uint64_t{1} << 32, [](uint64_t begin, uint64_t end) {
+    const auto failures = testing::on_every_core(testing::slice_of(uint64_t{1} << 32), [](uint64_t begin, uint64_t end) {
         std::vector<std::string> found;
         char want[64], got[kMaxFixed6Length];
         for (uint64_t bits = begin; bits < end && found.size() < 10; ++bits) {
