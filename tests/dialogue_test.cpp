@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "expected_text.h"
 #include "memory_streams.h"
+#include "recording_sink.h"
+#include "star_pair.h"
 
 namespace kestrion {
 namespace {
@@ -89,6 +94,48 @@ TEST(Dialogue, OverflowLineFallsBetweenDashesAndReport) {
     EXPECT_EQ(run_dialogue(source, both, both), 0);
     const std::string cycle = kPrompts + kDashLine + kOverflowText + kColdReport;
     EXPECT_EQ(both.text, kBannerText + cycle + cycle + kEndAtFirstPrompt);
+}
+
+std::string printf_fixed6(float value) {
+    if (std::isnan(value)) return "nan";
+    char text[64];
+    std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
+    return text;
+}
+
+// Report values of every printed length, from "inf" to the 47 characters
+// of -1.5e38, each in every place of the report over the cycles, against
+// the C library's "%f" of the stored value: the report puts each value
+// in place by a copy of fixed size, which must cut none short and leave no
+// padding behind.
+TEST(Dialogue, ReportValuesOfEveryLengthMatchPrintf) {
+    std::vector<float> values = {INFINITY, -INFINITY, 0.0f, -0.0f, 0.5f, -0.5f};
+    for (int digits = 1; digits <= 39; ++digits) {
+        const float v = static_cast<float>(1.5 * std::pow(10.0, digits - 1));
+        values.push_back(v);
+        values.push_back(-v);
+    }
+    std::string input, want = kBannerText;
+    StarPairValues record;
+    RecordingSink errors;
+    for (size_t cycle = 0; cycle < values.size(); ++cycle) {
+        float* const typed[] = {&record.star1_radius, &record.star2_radius, &record.star1_temperature,
+                                &record.star2_temperature, &record.wavelength_angstrom};
+        for (size_t i = 0; i < std::size(typed); ++i) {
+            *typed[i] = values[(cycle + 7 * i) % values.size()];
+            char text[32];
+            std::snprintf(text, sizeof text, "%.9g ", static_cast<double>(*typed[i]));  // names the single exactly
+            input += std::isinf(*typed[i]) ? (*typed[i] > 0 ? "1e39 " : "-1e39 ") : text;
+        }
+        input += '\n';
+        compute_shares(record, errors);
+        want += kPrompts + kDashLine +
+                report(printf_fixed6(record.star1_radius), printf_fixed6(record.star2_radius),
+                       printf_fixed6(record.star1_temperature), printf_fixed6(record.star2_temperature),
+                       printf_fixed6(record.star1_share), printf_fixed6(record.star2_share),
+                       printf_fixed6(record.wavelength_angstrom));
+    }
+    EXPECT_EQ(run(input).out, want + kEndAtFirstPrompt);
 }
 
 // Takes the first write (the banner and first prompt, flushed before the
