@@ -5,20 +5,25 @@
 namespace kestrion {
 namespace {
 
+// The least u with 2^u > 10^x, for |x| <= 2000: u = floor(x · log2 10)
+// + 1, with log2 10 a little over 217706 / 2^16, the approximation being
+// off by at most one (which the range of the quotient below absorbs), and
+// for x >= 0 never below u.
+constexpr int64_t log2_bound_of_power_of_ten(int64_t x) { return ((x * 217706) >> 16) + 1; }
+
 // Sizes, for 1 to kMaxSignificantDigits digits D with the first worth
 // 10^leading, leading in [kUnderflowLeading, kOverflowLeading], so that the
 // literal is D · 10^e with e = leading - (digits - 1) in [-1129, 310]:
 // - D < 10^800 < 2^2658;
-// - for e >= 0, D · 10^e < 10^311 < 2^1034, shifted by at most 2^62;
-// - for e < 0 and a scale 2^k >= 1, the divisor 10^-e < 2^3751 and the
-//   numerator below 2^63 times it.
-// So 3,814 bits hold every step; 120 limbs of 32 bits hold 3,840.
-using Integer = BigInteger<120>;
-
-// The least u with 2^u > 10^x, for |x| <= 400: u = floor(x · log2 10) + 1,
-// with log2 10 a little over 217706 / 2^16, the approximation being off by
-// at most one (which the range of the quotient below absorbs).
-constexpr int64_t log2_bound_of_power_of_ten(int64_t x) { return ((x * 217706) >> 16) + 1; }
+// - every numerator is below 2^63 times its denominator (the quotient's
+//   bound, below), and the largest denominator is 10^1129 < 2^3751, for
+//   e < 0 and a scale 2^k >= 1 (for k < 0 it is 10^-e · 2^-k, under
+//   10^(digits - 1 - leading) · 10^(leading + 1) / 2^61 < 2^2598);
+// so 3,814 bits hold every step, and the integer is sized from that.
+constexpr int64_t kLargestDenominatorBits = log2_bound_of_power_of_ten(kMaxSignificantDigits - 1 - kUnderflowLeading);
+constexpr int64_t kLargestNumeratorBits = 63 + kLargestDenominatorBits;
+static_assert(log2_bound_of_power_of_ten(kMaxSignificantDigits) - 61 < kLargestDenominatorBits);
+using Integer = BigInteger<static_cast<int>((kLargestNumeratorBits + 31) / 32)>;
 
 // (q + f) · 2^scale rounded to the nearest double, ties to even, where f in
 // [0, 1) is zero unless `inexact`, and q has at least 55 bits, so that the

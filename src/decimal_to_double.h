@@ -31,8 +31,9 @@ inline constexpr int kKept = 19;  // 10^19 - 1 < 2^64
 
 // Significant digits past this many only matter for rounding through
 // whether any of them is nonzero: every midpoint between two doubles
-// (m + 1/2) · 2^e, m < 2^53, e >= -1074, has at most 767 significant
-// digits, so none lies strictly between a literal cut to 800 digits and
+// (m + 1/2) · 2^e = (2m + 1) · 2^(e - 1), m < 2^53, e >= -1074, has at
+// most 768 significant digits (the most, (2^54 - 1) · 2^-1075, just below
+// 2^-1021), so none lies strictly between a literal cut to 800 digits and
 // the literal itself.
 inline constexpr int kMaxSignificantDigits = 800;
 

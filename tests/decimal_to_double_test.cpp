@@ -80,7 +80,7 @@ TEST(ExactConversion, MatchesTheReferenceOnLiteralsOfEveryLength) {
 std::string exact_digits(mpfr_t x, int64_t& leading) {
     char text[kMaxSignificantDigits + 8];
     mpfr_exp_t exponent;
-    mpfr_get_str(text, &exponent, 10, kMaxSignificantDigits, x, MPFR_RNDN);  // exact: at most 767 digits
+    mpfr_get_str(text, &exponent, 10, kMaxSignificantDigits, x, MPFR_RNDN);  // exact: at most 768 digits
     std::string digits = text;
     digits.erase(digits.find_last_not_of('0') + 1);
     leading = exponent - 1;
@@ -88,7 +88,7 @@ std::string exact_digits(mpfr_t x, int64_t& leading) {
 }
 
 // A midpoint between neighbouring doubles, written out in full with up to
-// 767 digits, rounds to the even one; a nonzero digit after it, however
+// 768 digits (the longest, (2^54 - 1) · 2^-1075, lies just below 2^-1021), rounds to the even one; a nonzero digit after it, however
 // far (past the kept digits included), rounds up; one less in its last
 // digit, with nines after, rounds down. Doubles of every binade, the
 // subnormals and the largest among them, and the edges: the midpoint above
@@ -124,7 +124,7 @@ TEST(ExactConversion, RoundsExactMidpointsAndTheirNeighbours) {
         if (std::isfinite(low)) check(low);
     }
     for (double low : {DBL_MAX, std::nextafter(DBL_MAX, 0.0), DBL_MIN, std::nextafter(DBL_MIN, 0.0), 0.0, 0x1p-1074,
-                       0x1p-1073, 1.0, 0x1p53, 0x1p64}) {
+                       0x1p-1073, std::nextafter(0x1p-1021, 0.0), 1.0, 0x1p53, 0x1p64}) {
         check(low);
     }
     mpfr_clear(midpoint);
