@@ -20,20 +20,20 @@ struct X87Encoding {
     uint16_t sign_exponent;
     uint64_t significand;
 
-    static X87Encoding nan() { return {kX87MaxExponent, uint64_t{3} << 62}; }
-    static X87Encoding infinity(bool negative) {
+    static constexpr X87Encoding nan() { return {kX87MaxExponent, uint64_t{3} << 62}; }
+    static constexpr X87Encoding infinity(bool negative) {
         return {static_cast<uint16_t>(sign_bit(negative) | kX87MaxExponent), kX87IntegerBit};
     }
-    static X87Encoding zero(bool negative) { return {sign_bit(negative), 0}; }
-    static uint16_t sign_bit(bool negative) { return negative ? 0x8000 : 0; }
+    static constexpr X87Encoding zero(bool negative) { return {sign_bit(negative), 0}; }
+    static constexpr uint16_t sign_bit(bool negative) { return negative ? 0x8000 : 0; }
 
-    bool negative() const { return (sign_exponent >> 15) != 0; }
-    int32_t biased_exponent() const { return sign_exponent & kX87MaxExponent; }
-    bool is_nan() const { return biased_exponent() == kX87MaxExponent && significand != kX87IntegerBit; }
-    bool is_inf() const { return biased_exponent() == kX87MaxExponent && significand == kX87IntegerBit; }
-    bool is_zero() const { return significand == 0; }
+    constexpr bool negative() const { return (sign_exponent >> 15) != 0; }
+    constexpr int32_t biased_exponent() const { return sign_exponent & kX87MaxExponent; }
+    constexpr bool is_nan() const { return biased_exponent() == kX87MaxExponent && significand != kX87IntegerBit; }
+    constexpr bool is_inf() const { return biased_exponent() == kX87MaxExponent && significand == kX87IntegerBit; }
+    constexpr bool is_zero() const { return significand == 0; }
     // The exponent of the significand's lowest bit, for a finite value.
-    int32_t low_bit_exponent() const { return (biased_exponent() == 0 ? 1 : biased_exponent()) - kX87LowBitOffset; }
+    constexpr int32_t low_bit_exponent() const { return (biased_exponent() == 0 ? 1 : biased_exponent()) - kX87LowBitOffset; }
 
     friend bool operator==(const X87Encoding&, const X87Encoding&) = default;
 };

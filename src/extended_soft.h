@@ -1,249 +1,178 @@
 // Extended precision in software: the x87 80-bit format (64-bit significand,
 // its exponent range, gradual underflow, infinities and NaN), each
 // operation computed exactly on integers and rounded once to nearest even.
-// Wider than 64 bits it only uses the steps of extended_soft_integer.h.
+// Values stay unpacked between operations (extended_soft_format.h); each
+// operation on finite nonzero operands is straight-line integer code, and
+// zeros, infinities, NaN and far-apart addends take one rare path. Wider
+// than 64 bits it only uses the steps of extended_soft_integer.h.
 #pragma once
 
 #include <bit>
 #include <cstdint>
 #include <utility>
 
-#include "extended_soft_integer.h"
+#include "arithmetic_platform.h"
 #include "extended_encoding.h"
+#include "extended_soft_division.h"
+#include "extended_soft_format.h"
+#include "extended_soft_integer.h"
 
 namespace kestrion {
 
 class SoftExtended {
 public:
-    explicit SoftExtended(float f) : SoftExtended(from_ieee<kSingle>(std::bit_cast<uint32_t>(f))) {}
-    explicit SoftExtended(double d) : SoftExtended(from_ieee<kDouble>(std::bit_cast<uint64_t>(d))) {}
-    static SoftExtended from_encoding(X87Encoding e) { return SoftExtended(e); }
-    X87Encoding encoding() const { return bits_; }
+    KESTRION_INLINE constexpr explicit SoftExtended(float f)
+        : v_(soft::from_ieee<soft::kSingle>(std::bit_cast<uint32_t>(f))) {}
+    KESTRION_INLINE constexpr explicit SoftExtended(double d)
+        : v_(soft::from_ieee<soft::kDouble>(std::bit_cast<uint64_t>(d))) {}
+    static constexpr SoftExtended from_encoding(X87Encoding e) { return SoftExtended(soft::from_encoding(e)); }
+    constexpr X87Encoding encoding() const { return soft::to_encoding(v_); }
 
-    float to_float() const { return std::bit_cast<float>(static_cast<uint32_t>(to_ieee<kSingle>())); }
-    double to_double() const { return std::bit_cast<double>(to_ieee<kDouble>()); }
+    KESTRION_INLINE constexpr float to_float() const {
+        return std::bit_cast<float>(static_cast<uint32_t>(soft::to_ieee<soft::kSingle>(v_)));
+    }
+    KESTRION_INLINE constexpr double to_double() const { return std::bit_cast<double>(soft::to_ieee<soft::kDouble>(v_)); }
+    // Stored into `out`, and the stored value back, in one step.
+    KESTRION_INLINE SoftExtended stored(float& out) const {
+        uint64_t bits;
+        const SoftExtended back(soft::stored_ieee<soft::kSingle>(v_, bits));
+        out = std::bit_cast<float>(static_cast<uint32_t>(bits));
+        return back;
+    }
+    KESTRION_INLINE SoftExtended stored(double& out) const {
+        uint64_t bits;
+        const SoftExtended back(soft::stored_ieee<soft::kDouble>(v_, bits));
+        out = std::bit_cast<double>(bits);
+        return back;
+    }
 
-    friend SoftExtended operator+(SoftExtended a, SoftExtended b) { return add(a, b, false); }
-    friend SoftExtended operator-(SoftExtended a, SoftExtended b) { return add(a, b, true); }
-    friend SoftExtended operator*(SoftExtended a, SoftExtended b) { return multiply(a, b); }
-    friend SoftExtended operator/(SoftExtended a, SoftExtended b) { return divide(a, b); }
-    friend bool operator>=(SoftExtended a, SoftExtended b) { return compare(a, b) >= 0 && !unordered(a, b); }
-    friend bool operator<=(SoftExtended a, SoftExtended b) { return compare(a, b) <= 0 && !unordered(a, b); }
+    KESTRION_INLINE friend constexpr SoftExtended operator+(SoftExtended a, SoftExtended b) { return add(a.v_, b.v_, false); }
+    KESTRION_INLINE friend constexpr SoftExtended operator-(SoftExtended a, SoftExtended b) { return add(a.v_, b.v_, true); }
+    KESTRION_INLINE friend constexpr SoftExtended operator*(SoftExtended a, SoftExtended b) { return multiply(a.v_, b.v_); }
+    KESTRION_INLINE friend constexpr SoftExtended operator/(SoftExtended a, SoftExtended b) { return divide(a.v_, b.v_); }
+    friend constexpr bool operator>=(SoftExtended a, SoftExtended b) { return ordered(a.v_, b.v_) && compare(a.v_, b.v_) >= 0; }
+    friend constexpr bool operator<=(SoftExtended a, SoftExtended b) { return ordered(a.v_, b.v_) && compare(a.v_, b.v_) <= 0; }
 
 private:
-    // An IEEE binary format: significand bits (with the hidden one) and exponent bias.
-    struct IeeeFormat {
-        int precision;
-        int bias;
-    };
-    static constexpr IeeeFormat kSingle{24, 127};
-    static constexpr IeeeFormat kDouble{53, 1023};
+    using Value = soft::Value;
+    constexpr SoftExtended(Value v) : v_(v) {}
 
-    // A finite nonzero value as m × 2^e, with the top bit of m set.
-    struct Finite {
-        uint64_t m;
-        int32_t e;
-    };
-
-    explicit SoftExtended(X87Encoding bits) : bits_(bits) {}
-    SoftExtended(uint16_t sign_exponent, uint64_t significand) : bits_{sign_exponent, significand} {}
-
-    bool negative() const { return bits_.negative(); }
-    int32_t biased_exponent() const { return bits_.biased_exponent(); }
-    bool is_nan() const { return bits_.is_nan(); }
-    bool is_inf() const { return bits_.is_inf(); }
-    bool is_zero() const { return bits_.is_zero(); }
-    int32_t low_bit_exponent() const { return bits_.low_bit_exponent(); }
-    bool is_normal() const { return static_cast<uint32_t>(biased_exponent() - 1) < kX87MaxExponent - 1; }
-
-    static uint16_t sign_bit(bool negative) { return X87Encoding::sign_bit(negative); }
-    static SoftExtended nan() { return SoftExtended(X87Encoding::nan()); }
-    static SoftExtended inf(bool negative) { return SoftExtended(X87Encoding::infinity(negative)); }
-    static SoftExtended zero(bool negative) { return SoftExtended(X87Encoding::zero(negative)); }
-    SoftExtended with_sign(bool negative) const {
-        return {static_cast<uint16_t>(sign_bit(negative) | biased_exponent()), bits_.significand};
-    }
-
-    Finite finite() const {  // for a finite nonzero value
-        const int shift = std::countl_zero(bits_.significand);  // nonzero only for subnormals
-        return {bits_.significand << shift, low_bit_exponent() - shift};
-    }
-
-    // (kept + rest / 2^64) × 2^e rounded once to the format, where kept has
-    // its top bit set and rest holds the bits below it, left-aligned, its
-    // lowest bit set if anything further down was lost.
-    static SoftExtended round_pack(bool negative, uint64_t kept, uint64_t rest, int32_t e) {
-        int32_t biased = e + kX87LowBitOffset;
-        if (biased <= 0 || biased >= kX87MaxExponent) {
-            return round_pack(negative, wide::make(kept, rest), e - 64);  // subnormal or overflowing
-        }
-        if (rest > kX87IntegerBit || (rest == kX87IntegerBit && (kept & 1) != 0)) {
-            if (++kept == 0) {  // carried out of the top: 2^64 is 2^63 one binade up,
-                kept = kX87IntegerBit;  // which past the largest binade encodes infinity
-                ++biased;
+    // Sums of finite nonzero operands whose exponents lie at most 64 apart
+    // are exact in 128 bits before rounding: the larger magnitude x at the
+    // top word, the smaller y shifted down by the difference, losing nothing.
+    // A sum carries at most one bit out, and a difference that cancels
+    // leading bits is exact, so normalising it loses nothing either.
+    KESTRION_INLINE static constexpr Value add(Value a, Value b, bool subtract) {
+        b.negative = b.negative != subtract;
+        if (soft::both_finite_nonzero(a, b)) [[likely]] {
+            if (a.exponent < b.exponent || (a.exponent == b.exponent && a.significand < b.significand)) std::swap(a, b);
+            const uint32_t apart = static_cast<uint32_t>(a.exponent - b.exponent);
+            if (apart <= 64) [[likely]] {
+                const wide::Uint128 x = wide::make(a.significand, 0);
+                const wide::Uint128 y = wide::shift_right(wide::make(b.significand, 0), static_cast<int>(apart));
+                if (a.negative == b.negative) {
+                    const wide::Uint128 sum = wide::add(x, y);
+                    if (wide::less(sum, x)) {  // carried out: 2^128 + sum, one bit down, the lost bit kept as sticky
+                        const uint64_t high = wide::high(sum), low = wide::low(sum);
+                        return soft::round(a.negative, soft::kTopBit | (high >> 1), (high << 63) | (low >> 1) | (low & 1),
+                                           a.exponent + 1);
+                    }
+                    return soft::round(a.negative, wide::high(sum), wide::low(sum), a.exponent);
+                }
+                const wide::Uint128 difference = wide::subtract(x, y);
+                if (wide::is_zero(difference)) return soft::zero(false);  // x - x is +0 when rounding to nearest
+                const int shift = wide::leading_zeros(difference);
+                const wide::Uint128 m = wide::shift_left(difference, shift);
+                return soft::round(a.negative, wide::high(m), wide::low(m), a.exponent - shift);
             }
         }
-        return {static_cast<uint16_t>(sign_bit(negative) | biased), kept};
+        return add_rare(a, b);
     }
 
-    // m × 2^e (m nonzero, exact) rounded once to the format, subnormals included.
-    static SoftExtended round_pack(bool negative, wide::Uint128 m, int32_t e) {
-        const int shift = wide::leading_zeros(m);
-        m = wide::shift_left(m, shift);
-        e -= shift;
-        // m's top bit, 2^127, is worth 2^(e + 127).
-        int32_t biased = e + 127 + kX87Bias;
-        if (biased >= kX87MaxExponent) return inf(negative);
-        if (biased > 0) return round_pack(negative, wide::high(m), wide::low(m), e + 64);
-        m = wide::shift_right_jam(m, 1 - biased);  // to the subnormals' fixed last place
-        uint64_t kept = wide::high(m);
-        const uint64_t rest = wide::low(m);
-        biased = 0;
-        if (rest > kX87IntegerBit || (rest == kX87IntegerBit && (kept & 1) != 0)) {
-            if ((++kept & kX87IntegerBit) != 0) biased = 1;  // rounded up to the least normal number
+    // Zeros, infinities, NaN, and finite addends more than 64 binades
+    // apart: those are aligned below the top with the bits shifted out of
+    // the smaller kept as a sticky bit, far below where the result rounds.
+    KESTRION_RARE static constexpr Value add_rare(Value a, Value b) {
+        if (soft::is_nan(a) || soft::is_nan(b)) return soft::nan();
+        if (soft::is_infinite(a)) return soft::is_infinite(b) && a.negative != b.negative ? soft::nan() : a;
+        if (soft::is_infinite(b)) return b;
+        if (soft::is_zero(a)) return soft::is_zero(b) ? soft::zero(a.negative && b.negative) : b;
+        if (soft::is_zero(b)) return a;
+        if (a.exponent < b.exponent || (a.exponent == b.exponent && a.significand < b.significand)) std::swap(a, b);
+        const wide::Uint128 x = wide::make(a.significand >> 1, a.significand << 63);  // at bit 126: room to carry
+        const wide::Uint128 y = wide::shift_right_jam(wide::make(b.significand >> 1, b.significand << 63),
+                                                      int64_t{a.exponent} - b.exponent);
+        const wide::Uint128 sum = a.negative == b.negative ? wide::add(x, y) : wide::subtract(x, y);
+        const int shift = wide::leading_zeros(sum);  // not zero: the addends are too far apart to cancel
+        const wide::Uint128 m = wide::shift_left(sum, shift);
+        return soft::round(a.negative, wide::high(m), wide::low(m), a.exponent + 1 - shift);
+    }
+
+    // The product of two significands with their top bits set has its own
+    // top bit at 2^127 or 2^126; in the second case one shift brings it up.
+    KESTRION_INLINE static constexpr Value multiply(Value a, Value b) {
+        const bool negative = a.negative != b.negative;
+        if (soft::both_finite_nonzero(a, b)) [[likely]] {
+            const wide::Uint128 product = wide::multiply(a.significand, b.significand);
+            const uint64_t low_shift = 1 - (wide::high(product) >> 63);
+            const wide::Uint128 m = wide::shift_left(product, static_cast<int>(low_shift));
+            return soft::round(negative, wide::high(m), wide::low(m),
+                               a.exponent + b.exponent - kX87Bias + 1 - static_cast<int32_t>(low_shift));
         }
-        if (kept == 0) return zero(negative);
-        return {static_cast<uint16_t>(sign_bit(negative) | biased), kept};
+        return multiply_rare(a, b, negative);
     }
 
-    static SoftExtended add(SoftExtended a, SoftExtended b, bool subtract) {
-        bool a_negative = a.negative();
-        bool b_negative = b.negative() != subtract;
-        if (!a.is_normal() || !b.is_normal()) {
-            if (a.is_nan() || b.is_nan()) return nan();
-            if (a.is_inf()) return b.is_inf() && a_negative != b_negative ? nan() : inf(a_negative);
-            if (b.is_inf()) return inf(b_negative);
-            if (a.is_zero()) return b.is_zero() ? zero(a_negative && b_negative) : b.with_sign(b_negative);
-            if (b.is_zero()) return a;
+    KESTRION_RARE static constexpr Value multiply_rare(Value a, Value b, bool negative) {
+        if (soft::is_nan(a) || soft::is_nan(b)) return soft::nan();
+        if (soft::is_infinite(a) || soft::is_infinite(b)) {
+            return soft::is_zero(a) || soft::is_zero(b) ? soft::nan() : soft::infinity(negative);
         }
+        return soft::zero(negative);
+    }
 
-        Finite x = a.finite(), y = b.finite();
-        if (x.e < y.e || (x.e == y.e && x.m < y.m)) {
-            std::swap(x, y);
-            std::swap(a_negative, b_negative);
+    // The quotient of two significands with their top bits set lies in
+    // (1/2, 2). Dividing x · 2^64 (x < y), or x · 2^63 (x >= y), by y gives
+    // its 64 leading bits q, with q's top bit set; the remainder r says
+    // where the rest lies against one half of q's last place: at it when
+    // 2r = y, above or below it otherwise, and nothing at all when r = 0.
+    KESTRION_INLINE static constexpr Value divide(Value a, Value b) {
+        const bool negative = a.negative != b.negative;
+        if (soft::both_finite_nonzero(a, b)) [[likely]] {
+            const uint64_t x = a.significand, y = b.significand;
+            const uint64_t whole = x >= y ? 1 : 0;
+            uint64_t r;
+            const uint64_t q = wide::divide(x >> whole, (x << 63) & (0 - whole), y, r);
+            const uint64_t other = y - r;  // y - r > r exactly when the rest is under one half
+            const uint64_t rest = (r > other ? soft::kHalf | 1 : 0) | (r == other ? soft::kHalf : 0) |
+                                  (r != 0 && r < other ? 1 : 0);
+            return soft::round(negative, q, rest,
+                               a.exponent - b.exponent + kX87Bias - 1 + static_cast<int32_t>(whole));
         }
-        // Both at bit 126, so the sum cannot carry out of 128 bits.
-        const wide::Uint128 larger = wide::shift_left(wide::make(0, x.m), 63);
-        const wide::Uint128 smaller = wide::shift_right_jam(wide::shift_left(wide::make(0, y.m), 63), int64_t{x.e} - y.e);
-        const wide::Uint128 sum =
-            a_negative == b_negative ? wide::add(larger, smaller) : wide::subtract(larger, smaller);
-        if (wide::is_zero(sum)) return zero(false);  // x - x is +0 when rounding to nearest
-        return round_pack(a_negative, sum, x.e - 63);
+        return divide_rare(a, b, negative);
     }
 
-    static SoftExtended multiply(SoftExtended a, SoftExtended b) {
-        const bool negative = a.negative() != b.negative();
-        if (a.is_normal() && b.is_normal()) {
-            // The product of two 64-bit significands with their top bits set
-            // has its own top bit at 2^127 or 2^126.
-            const wide::Uint128 product = wide::multiply(a.bits_.significand, b.bits_.significand);
-            uint64_t kept = wide::high(product), rest = wide::low(product);
-            int32_t e = a.low_bit_exponent() + b.low_bit_exponent() + 64;
-            if ((kept & kX87IntegerBit) == 0) {
-                kept = (kept << 1) | (rest >> 63);
-                rest <<= 1;
-                --e;
-            }
-            return round_pack(negative, kept, rest, e);
-        }
-        if (a.is_nan() || b.is_nan()) return nan();
-        if (a.is_inf() || b.is_inf()) return a.is_zero() || b.is_zero() ? nan() : inf(negative);
-        if (a.is_zero() || b.is_zero()) return zero(negative);
-        const Finite x = a.finite(), y = b.finite();
-        return round_pack(negative, wide::multiply(x.m, y.m), x.e + y.e);
+    KESTRION_RARE static constexpr Value divide_rare(Value a, Value b, bool negative) {
+        if (soft::is_nan(a) || soft::is_nan(b)) return soft::nan();
+        if (soft::is_infinite(a)) return soft::is_infinite(b) ? soft::nan() : soft::infinity(negative);
+        if (soft::is_infinite(b)) return soft::zero(negative);
+        if (soft::is_zero(b)) return soft::is_zero(a) ? soft::nan() : soft::infinity(negative);
+        return soft::zero(negative);
     }
 
-    static SoftExtended divide(SoftExtended a, SoftExtended b) {
-        const bool negative = a.negative() != b.negative();
-        if (a.is_normal() && b.is_normal()) {
-            // The quotient of the significands lies in (1/2, 2): 1 + 64 bits
-            // when it is at least 1, else 64, then what the remainder says.
-            const uint64_t x = a.bits_.significand, y = b.bits_.significand;
-            const bool whole = x >= y;
-            uint64_t remainder;
-            const uint64_t fraction = wide::divide(whole ? x - y : x, 0, y, remainder);
-            const int32_t e = a.low_bit_exponent() - b.low_bit_exponent() - 64;
-            if (whole) {
-                const uint64_t rest = ((fraction & 1) << 63) | (remainder != 0 ? 1 : 0);
-                return round_pack(negative, kX87IntegerBit | (fraction >> 1), rest, e + 1);
-            }
-            // remainder / y against one half: at, above, below, or none at all.
-            const uint64_t half = remainder >= y - remainder ? kX87IntegerBit : 0;
-            const uint64_t sticky = remainder != 0 && remainder != y - remainder ? 1 : 0;
-            return round_pack(negative, fraction, half | sticky, e);
-        }
-        if (a.is_nan() || b.is_nan()) return nan();
-        if (a.is_inf()) return b.is_inf() ? nan() : inf(negative);
-        if (b.is_inf()) return zero(negative);
-        if (b.is_zero()) return a.is_zero() ? nan() : inf(negative);
-        if (a.is_zero()) return zero(negative);
+    static constexpr bool ordered(const Value& a, const Value& b) { return !soft::is_nan(a) && !soft::is_nan(b); }
 
-        const Finite x = a.finite(), y = b.finite();
-        // x.m / y.m lies in (1/2, 2): its 1 or 2 integer bits, then 64 more.
-        const uint64_t whole = x.m >= y.m ? 1 : 0;
-        uint64_t remainder;
-        const uint64_t fraction = wide::divide(x.m - whole * y.m, 0, y.m, remainder);
-        // Two more bits say where the rest lies: 00 none, 01 under a half,
-        // 10 exactly a half, 11 over. That rounds as the exact quotient does.
-        const uint64_t rest = remainder == 0 ? 0 : remainder < y.m - remainder ? 1 : remainder == y.m - remainder ? 2 : 3;
-        const wide::Uint128 quotient = wide::add(wide::shift_left(wide::make(whole, fraction), 2), wide::make(0, rest));
-        return round_pack(negative, quotient, x.e - y.e - 66);
+    // -1, 0 or 1 as a is below, equal to or above b, for ordered values:
+    // (exponent, significand) orders magnitudes, zero's below every other.
+    static constexpr int compare(const Value& a, const Value& b) {
+        if (soft::is_zero(a) && soft::is_zero(b)) return 0;
+        if (a.negative != b.negative) return a.negative ? -1 : 1;
+        const int order = a.exponent != b.exponent ? (a.exponent < b.exponent ? -1 : 1)
+                          : a.significand != b.significand ? (a.significand < b.significand ? -1 : 1)
+                                                           : 0;
+        return a.negative ? -order : order;
     }
 
-    static bool unordered(SoftExtended a, SoftExtended b) { return a.is_nan() || b.is_nan(); }
-
-    // -1, 0 or 1 as a is below, equal to or above b (meaningless if unordered).
-    static int compare(SoftExtended a, SoftExtended b) {
-        if (a.is_zero() && b.is_zero()) return 0;
-        if (a.negative() != b.negative()) return a.negative() ? -1 : 1;
-        // Canonical encodings order by (exponent, significand) in magnitude.
-        const auto magnitude = [](SoftExtended x) { return wide::make(x.biased_exponent(), x.bits_.significand); };
-        const wide::Uint128 ma = magnitude(a), mb = magnitude(b);
-        const int order = wide::equal(ma, mb) ? 0 : wide::less(ma, mb) ? -1 : 1;
-        return a.negative() ? -order : order;
-    }
-
-    template <IeeeFormat F>
-    static SoftExtended from_ieee(uint64_t bits) {
-        constexpr int kFractionBits = F.precision - 1;
-        constexpr int32_t kExponentMask = 2 * F.bias + 1;
-        const bool negative = (bits >> (kFractionBits + std::bit_width(static_cast<unsigned>(kExponentMask)))) != 0;
-        const auto field = static_cast<int32_t>((bits >> kFractionBits) & kExponentMask);
-        const uint64_t fraction = bits & ((uint64_t{1} << kFractionBits) - 1);
-        if (field == kExponentMask) return fraction == 0 ? inf(negative) : nan();
-        if (field == 0 && fraction == 0) return zero(negative);
-        // Every single and double is a normal extended number: exact.
-        const uint64_t m = field == 0 ? fraction : fraction | (uint64_t{1} << kFractionBits);
-        const int shift = std::countl_zero(m);
-        const int32_t e = (field == 0 ? 1 : field) - F.bias - kFractionBits - shift;
-        return {static_cast<uint16_t>(sign_bit(negative) | (e + kX87LowBitOffset)), m << shift};
-    }
-
-    // Rounded once to the format, with its subnormals, to nearest even.
-    template <IeeeFormat F>
-    uint64_t to_ieee() const {
-        constexpr int kFractionBits = F.precision - 1;
-        constexpr uint64_t kInfinity = uint64_t(2 * F.bias + 1) << kFractionBits;
-        const uint64_t sign = uint64_t{negative()} << (kFractionBits + std::bit_width(unsigned(2 * F.bias + 1)));
-        if (is_nan()) return kInfinity | (uint64_t{1} << (kFractionBits - 1));
-        if (is_inf()) return sign | kInfinity;
-        if (is_zero()) return sign;
-        const Finite x = finite();
-        const int32_t leading = x.e + 63;  // the exponent of x's top bit
-        if (leading > F.bias) return sign | kInfinity;
-        const int32_t least_normal = 1 - F.bias;
-        const int32_t keep = F.precision - (leading < least_normal ? least_normal - leading : 0);
-        if (keep < 0) return sign;  // under half the least subnormal
-        // The kept bits, and the dropped ones left-aligned, to round by.
-        const uint64_t kept = keep == 0 ? 0 : x.m >> (64 - keep);
-        const uint64_t dropped = keep == 0 ? x.m : x.m << keep;
-        const uint64_t rounded = kept + (dropped > kX87IntegerBit || (dropped == kX87IntegerBit && (kept & 1) != 0) ? 1 : 0);
-        // A carry runs into the exponent field: to the least normal number, or to infinity.
-        if (leading < least_normal) return sign | rounded;
-        return sign | ((uint64_t(leading + F.bias - 1) << kFractionBits) + rounded);
-    }
-
-    X87Encoding bits_;
+    Value v_;
 };
 
 }  // namespace kestrion

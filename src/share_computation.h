@@ -20,7 +20,7 @@ namespace kestrion {
 template <class Ext, class = void>
 struct ConstantOf {
     using type = Ext;
-    static type make(double high, double low) { return Ext(high) + Ext(low); }
+    static constexpr type make(double high, double low) { return Ext(high) + Ext(low); }
 };
 template <class Ext>
 struct ConstantOf<Ext, std::void_t<typename Ext::Constant>> {
@@ -70,14 +70,33 @@ struct PowerExponent {
     bool overflows;
 };
 
+// `x` stored into `field` (single or double precision), and the stored
+// value widened back, as the next step reads it: a store and a load, or
+// both at once where the back end has a step for it.
+template <class Ext, class Field>
+KESTRION_INLINE Ext store(Field& field, const Ext& x) {
+    if constexpr (requires { x.stored(field); }) {
+        return x.stored(field);
+    } else {
+        if constexpr (std::is_same_v<Field, float>) {
+            field = x.to_float();
+        } else {
+            field = x.to_double();
+        }
+        return Ext(field);
+    }
+}
+
+// The exponent for y, a double widened.
 template <class Ext>
-KESTRION_INLINE PowerExponent power_exponent(const Ext& log_x, double y) {
+KESTRION_INLINE PowerExponent power_exponent(const Ext& log_x, const Ext& y) {
     const ShareConstants<Ext>& constants = ShareConstants<Ext>::get();
-    const Ext t = Ext(y) * log_x;
+    const Ext t = y * log_x;
     if (t >= Ext(constants.power_limit)) return {std::numeric_limits<double>::infinity(), 0, true};
     if (t <= Ext(constants.minus_power_limit)) return {-std::numeric_limits<double>::infinity(), 0, false};
-    const double t_hi = t.to_double();
-    return {t_hi, (t - Ext(t_hi)).to_double(), false};
+    double t_hi;
+    const Ext stored_t_hi = store(t_hi, t);
+    return {t_hi, (t - stored_t_hi).to_double(), false};
 }
 
 // The power function x^y = e^(y·ln x) as stored in single precision, given
@@ -86,21 +105,22 @@ KESTRION_INLINE PowerExponent power_exponent(const Ext& log_x, double y) {
 // which is all the computation uses of it.
 template <class Ext>
 float stored_power(const Ext& log_x, double y, ErrorLineSink& errors) {
-    const PowerExponent e = power_exponent(log_x, y);
+    const PowerExponent e = power_exponent(log_x, Ext(y));
     if (e.overflows) errors.write_error_line(kOverflowLine);
     return exponential_factor(e.t_hi, e.t_lo);
 }
 
 // A star's radiance from its stored exponential factor, and its
-// luminosity, given the pair's radiance prefactor ((2h·c)·c)/λ⁵.
+// luminosity, given the pair's radiance prefactor ((2h·c)·c)/λ⁵; returns
+// the stored luminosity.
 template <class Ext>
-KESTRION_INLINE void radiance_and_luminosity(const Ext& prefactor, float radius, float& radiance, float& luminosity) {
+KESTRION_INLINE Ext radiance_and_luminosity(const Ext& prefactor, float radius, float& radiance, float& luminosity) {
     const ShareConstants<Ext>& constants = ShareConstants<Ext>::get();
     const Ext one(constants.one);
     const Ext reciprocal = one / (Ext(radiance) - one);  // 1 / (p - 1)
-    radiance = ((prefactor * reciprocal) * Ext(constants.radiance_scale)).to_float();
+    const Ext stored_radiance = store(radiance, (prefactor * reciprocal) * Ext(constants.radiance_scale));
     const Ext r(radius);
-    luminosity = ((Ext(radiance) * r) * r).to_float();
+    return store(luminosity, (stored_radiance * r) * r);
 }
 
 // Every value is computed in the order the record's steps give for star 1
@@ -113,28 +133,25 @@ KESTRION_INLINE void radiance_and_luminosity(const Ext& prefactor, float radius,
 template <class Ext>
 void compute_shares_with(StarPairValues& v, ErrorLineSink& errors) {
     const ShareConstants<Ext>& constants = ShareConstants<Ext>::get();
-    v.wavelength_m = (Ext(v.wavelength_angstrom) * Ext(constants.angstrom)).to_float();
-    const Ext lambda(v.wavelength_m);
+    const Ext lambda = store(v.wavelength_m, Ext(v.wavelength_angstrom) * Ext(constants.angstrom));
     v.wavelength_m5 = ((((lambda * lambda) * lambda) * lambda) * lambda).to_float();
 
     const Ext hc_over_lambda_k = (Ext(constants.planck_light_speed) / lambda) / Ext(constants.boltzmann);
     const Ext log_base(constants.log_base);
-    const PowerExponent t1 =
-        power_exponent(log_base, (hc_over_lambda_k / Ext(v.star1_temperature)).to_double());
-    const PowerExponent t2 =
-        power_exponent(log_base, (hc_over_lambda_k / Ext(v.star2_temperature)).to_double());
+    double y1, y2;
+    const PowerExponent t1 = power_exponent(log_base, store(y1, hc_over_lambda_k / Ext(v.star1_temperature)));
+    const PowerExponent t2 = power_exponent(log_base, store(y2, hc_over_lambda_k / Ext(v.star2_temperature)));
     if (t1.overflows) errors.write_error_line(kOverflowLine);
     if (t2.overflows) errors.write_error_line(kOverflowLine);
     v.star1_radiance = exponential_factor(t1.t_hi, t1.t_lo);
     v.star2_radiance = exponential_factor(t2.t_hi, t2.t_lo);
 
     const Ext prefactor = Ext(constants.radiance_numerator) / Ext(v.wavelength_m5);
-    radiance_and_luminosity(prefactor, v.star1_radius, v.star1_radiance, v.star1_luminosity);
-    radiance_and_luminosity(prefactor, v.star2_radius, v.star2_radiance, v.star2_luminosity);
+    const Ext l1 = radiance_and_luminosity(prefactor, v.star1_radius, v.star1_radiance, v.star1_luminosity);
+    const Ext l2 = radiance_and_luminosity(prefactor, v.star2_radius, v.star2_radiance, v.star2_luminosity);
 
-    const Ext l1(v.star1_luminosity), l2(v.star2_luminosity);
-    v.star1_share = (l1 / (l1 + l2)).to_float();
-    v.star2_share = (Ext(constants.one) - Ext(v.star1_share)).to_float();
+    const Ext share = store(v.star1_share, l1 / (l1 + l2));
+    v.star2_share = (Ext(constants.one) - share).to_float();
 }
 
 }  // namespace kestrion

@@ -1,0 +1,207 @@
+// The x87 80-bit extended format as the software back end holds a value
+// between operations: unpacked, with a normalised significand, so that an
+// operation on finite values does no unpacking or packing. Here too is the
+// rounding to the format, and the conversions to and from IEEE single and
+// double precision and the x87 encoding. Each has a straight path for the
+// common case and one rare path for everything else.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+
+#include "arithmetic_platform.h"
+#include "extended_encoding.h"
+#include "extended_soft_integer.h"
+
+namespace kestrion::soft {
+
+inline constexpr uint64_t kTopBit = uint64_t{1} << 63;
+inline constexpr uint64_t kHalf = kTopBit;  // one half of a last place, as the bits below it
+inline constexpr int32_t kZeroExponent = -0x8000;  // below every finite value's
+
+// A value of the format:
+// - finite and nonzero: `significand` with its top bit set and `exponent`
+//   the biased exponent that goes with it, value = significand ·
+//   2^(exponent - kX87LowBitOffset); a subnormal of the format is held
+//   normalised too, with an exponent below 1 (down to -62);
+// - zero: significand 0, exponent kZeroExponent;
+// - infinity: significand 0, exponent kX87MaxExponent; NaN: significand 1,
+//   exponent kX87MaxExponent.
+// The significand's top bit alone says finite and nonzero, so one test of
+// (a.significand & b.significand) takes both operands of an operation down
+// the common path; and (exponent, significand) orders magnitudes.
+struct Value {
+    uint64_t significand;
+    int32_t exponent;
+    bool negative;
+};
+
+constexpr Value zero(bool negative) { return {0, kZeroExponent, negative}; }
+constexpr Value infinity(bool negative) { return {0, kX87MaxExponent, negative}; }
+constexpr Value nan() { return {1, kX87MaxExponent, false}; }
+constexpr bool is_finite_nonzero(const Value& v) { return (v.significand >> 63) != 0; }
+constexpr bool both_finite_nonzero(const Value& a, const Value& b) { return ((a.significand & b.significand) >> 63) != 0; }
+constexpr bool is_zero(const Value& v) { return v.significand == 0 && v.exponent != kX87MaxExponent; }
+constexpr bool is_infinite(const Value& v) { return v.significand == 0 && v.exponent == kX87MaxExponent; }
+constexpr bool is_nan(const Value& v) { return v.significand != 0 && v.exponent == kX87MaxExponent; }
+
+// m (nonzero) shifted up to a set top bit, with its exponent.
+constexpr Value normalised(bool negative, uint64_t m, int32_t exponent) {
+    const int shift = std::countl_zero(m);
+    return {m << shift, exponent - shift, negative};
+}
+
+// (significand + rest / 2^64) · 2^(exponent - kX87LowBitOffset), for a
+// result beyond the normal range [1, kX87MaxExponent - 2] (significand's
+// top bit set, rest's lowest bit set if anything further down was lost),
+// rounded once to nearest even: infinity past the largest number, and
+// below it to the subnormals' fixed last place, 2^(1 - kX87LowBitOffset).
+KESTRION_RARE constexpr Value round_beyond_normal(bool negative, uint64_t significand, uint64_t rest, int32_t exponent) {
+    if (exponent >= kX87MaxExponent) return infinity(negative);
+    if (exponent > 0) {  // the largest binade: a carry out of it is infinite
+        if (rest > kHalf - (significand & 1) && ++significand == 0) return infinity(negative);
+        return {significand, exponent, negative};
+    }
+    const wide::Uint128 m = wide::shift_right_jam(wide::make(significand, rest), int64_t{1} - exponent);
+    uint64_t kept = wide::high(m);
+    kept += wide::low(m) > kHalf - (kept & 1) ? 1 : 0;
+    if (kept == 0) return zero(negative);
+    return normalised(negative, kept, 1);  // at 2^63, the least normal number
+}
+
+// The same rounding for any exponent, straight where the result is normal
+// and rounding cannot carry it past the largest binade.
+KESTRION_INLINE constexpr Value round(bool negative, uint64_t significand, uint64_t rest, int32_t exponent) {
+    if (static_cast<uint32_t>(exponent - 1) < kX87MaxExponent - 2) [[likely]] {
+        significand += rest > kHalf - (significand & 1) ? 1 : 0;
+        if (significand == 0) {  // carried out of the top: 2^64 is 2^63 one binade up
+            significand = kTopBit;
+            ++exponent;
+        }
+        return {significand, exponent, negative};
+    }
+    return round_beyond_normal(negative, significand, rest, exponent);
+}
+
+// The x87 encoding, unpacked and packed. Every finite value of the format
+// is exact in both forms.
+constexpr Value from_encoding(X87Encoding e) {
+    const bool negative = e.negative();
+    if (e.biased_exponent() == kX87MaxExponent) return e.is_inf() ? infinity(negative) : nan();
+    if (e.significand == 0) return zero(negative);
+    return normalised(negative, e.significand, e.low_bit_exponent() + kX87LowBitOffset);
+}
+
+constexpr X87Encoding to_encoding(const Value& v) {
+    if (is_nan(v)) return X87Encoding::nan();
+    if (is_infinite(v)) return X87Encoding::infinity(v.negative);
+    if (is_zero(v)) return X87Encoding::zero(v.negative);
+    const uint16_t sign = X87Encoding::sign_bit(v.negative);
+    if (v.exponent >= 1) return {static_cast<uint16_t>(sign | v.exponent), v.significand};
+    return {sign, v.significand >> (1 - v.exponent)};  // subnormal: no bit is lost
+}
+
+// An IEEE binary format: significand bits (with the hidden one), exponent bias.
+struct IeeeFormat {
+    int precision;
+    int32_t bias;
+};
+inline constexpr IeeeFormat kSingle{24, 127};
+inline constexpr IeeeFormat kDouble{53, 1023};
+
+template <IeeeFormat F>
+struct IeeeLayout {
+    static constexpr int kFractionBits = F.precision - 1;
+    static constexpr int kSignShift = F.precision - 1 + std::bit_width(static_cast<uint32_t>(2 * F.bias + 1));
+    static constexpr uint64_t kExponentMask = 2 * F.bias + 1;
+    static constexpr uint64_t kInfinity = kExponentMask << kFractionBits;
+    static constexpr uint64_t kQuietNan = kInfinity | (uint64_t{1} << (kFractionBits - 1));
+    // The x87 exponent of a value whose IEEE exponent field is f, normal: f + this.
+    static constexpr int32_t kRebias = kX87Bias - F.bias;
+};
+
+// Zeros, subnormals, infinities and NaN of the IEEE format.
+template <IeeeFormat F>
+KESTRION_RARE constexpr Value from_ieee_rare(uint64_t bits) {
+    using L = IeeeLayout<F>;
+    const bool negative = (bits >> L::kSignShift) != 0;
+    const uint64_t field = (bits >> L::kFractionBits) & L::kExponentMask;
+    const uint64_t fraction = bits & ((uint64_t{1} << L::kFractionBits) - 1);
+    if (field == L::kExponentMask) return fraction == 0 ? infinity(negative) : nan();
+    if (fraction == 0) return zero(negative);
+    // A subnormal is fraction · 2^(1 - bias - kFractionBits): as a normal
+    // number with exponent field 1, less the hidden bit.
+    return normalised(negative, fraction << (64 - F.precision), 1 + L::kRebias);
+}
+
+// Every single and double is a normal number of the format: exact.
+template <IeeeFormat F>
+KESTRION_INLINE constexpr Value from_ieee(uint64_t bits) {
+    using L = IeeeLayout<F>;
+    const uint64_t field = (bits >> L::kFractionBits) & L::kExponentMask;
+    if (field - 1 < L::kExponentMask - 1) [[likely]] {
+        // The fraction moved up under the top bit; the field's bits go past the top.
+        return {(bits << (64 - F.precision)) | kTopBit, static_cast<int32_t>(field) + L::kRebias,
+                (bits >> L::kSignShift) != 0};
+    }
+    return from_ieee_rare<F>(bits);
+}
+
+// Rounded once to the IEEE format, subnormals included, to nearest even.
+template <IeeeFormat F>
+KESTRION_RARE constexpr uint64_t to_ieee_rare(const Value& v) {
+    using L = IeeeLayout<F>;
+    const uint64_t sign = uint64_t{v.negative} << L::kSignShift;
+    if (is_nan(v)) return L::kQuietNan;
+    if (is_infinite(v)) return sign | L::kInfinity;
+    if (is_zero(v)) return sign;
+    const int32_t field = v.exponent - L::kRebias;  // as a normal number; at most 0 here, or past the top
+    if (field >= static_cast<int32_t>(L::kExponentMask)) return sign | L::kInfinity;
+    // A subnormal keeps precision - (1 - field) bits; 0 of them can still round up to the least.
+    const int keep = F.precision - (1 - field);
+    if (keep < 0) return sign;  // under half the least subnormal
+    const uint64_t kept = keep == 0 ? 0 : v.significand >> (64 - keep);
+    const uint64_t dropped = keep == 0 ? v.significand : v.significand << keep;
+    // A carry runs into the exponent field: to the least normal number.
+    return sign | (kept + (dropped > kHalf - (kept & 1) ? 1 : 0));
+}
+
+template <IeeeFormat F>
+KESTRION_INLINE constexpr uint64_t to_ieee(const Value& v) {
+    using L = IeeeLayout<F>;
+    const int32_t field = v.exponent - L::kRebias;
+    // Zeros, infinities and NaN have exponents far outside this range.
+    static_assert(kZeroExponent - L::kRebias < 1 && kX87MaxExponent - L::kRebias > static_cast<int32_t>(L::kExponentMask));
+    if (static_cast<uint64_t>(field - 1) < L::kExponentMask - 1) [[likely]] {
+        const uint64_t kept = v.significand >> (64 - F.precision);  // the hidden bit too
+        const uint64_t dropped = v.significand << F.precision;
+        const uint64_t rounded = kept + (dropped > kHalf - (kept & 1) ? 1 : 0);
+        // The hidden bit lands in the field's lowest; a carry runs on into
+        // the field, up to infinity.
+        return (uint64_t{v.negative} << L::kSignShift) + (static_cast<uint64_t>(field - 1) << L::kFractionBits) +
+               rounded;
+    }
+    return to_ieee_rare<F>(v);
+}
+
+// The same store, and the stored value widened back to the format, at
+// once: straight where the rounding cannot carry into the IEEE format's
+// infinity, the rounded significand moved back up (2^precision, a carry
+// out of it, is 2^(precision - 1) one binade up).
+template <IeeeFormat F>
+KESTRION_INLINE constexpr Value stored_ieee(const Value& v, uint64_t& bits) {
+    using L = IeeeLayout<F>;
+    const int32_t field = v.exponent - L::kRebias;
+    if (static_cast<uint64_t>(field - 1) < L::kExponentMask - 2) [[likely]] {
+        const uint64_t kept = v.significand >> (64 - F.precision);
+        const uint64_t dropped = v.significand << F.precision;
+        const uint64_t rounded = kept + (dropped > kHalf - (kept & 1) ? 1 : 0);
+        bits = (uint64_t{v.negative} << L::kSignShift) + (static_cast<uint64_t>(field - 1) << L::kFractionBits) + rounded;
+        const uint64_t carry = rounded >> F.precision;
+        return {(rounded << (64 - F.precision)) | (carry << 63), v.exponent + static_cast<int32_t>(carry), v.negative};
+    }
+    bits = to_ieee<F>(v);
+    return from_ieee<F>(bits);
+}
+
+}  // namespace kestrion::soft
