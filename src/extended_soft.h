@@ -46,6 +46,15 @@ public:
         return back;
     }
 
+    // Rounded to double, hi, and what that left, lo = this - hi, rounded
+    // to double: as the subtraction gives them, from the bits at once.
+    KESTRION_INLINE void split_to_doubles(double& hi, double& lo) const {
+        if (!soft::split_to_doubles(v_, hi, lo)) [[unlikely]] {
+            const SoftExtended stored_hi = stored(hi);
+            lo = (*this - stored_hi).to_double();
+        }
+    }
+
     KESTRION_INLINE friend constexpr SoftExtended operator+(SoftExtended a, SoftExtended b) { return add(a.v_, b.v_, false); }
     KESTRION_INLINE friend constexpr SoftExtended operator-(SoftExtended a, SoftExtended b) { return add(a.v_, b.v_, true); }
     KESTRION_INLINE friend constexpr SoftExtended operator*(SoftExtended a, SoftExtended b) { return multiply(a.v_, b.v_); }

@@ -204,4 +204,29 @@ KESTRION_INLINE constexpr Value stored_ieee(const Value& v, uint64_t& bits) {
     return from_ieee<F>(bits);
 }
 
+// v as hi + lo, hi = v rounded to double and lo = v - hi (exact, as
+// v's significand has 11 bits below a double's) rounded to double. Straight
+// where hi cannot carry into infinity and the residual, a whole number of
+// v's last places, 2^(exponent - kX87LowBitOffset), is at least 2^-1022
+// whenever it is nonzero: then lo is that whole number, at most 2^10 in
+// magnitude, times that power of two, both exact doubles, and so is their
+// product. A residual of 0 gives +0, as x - x does. Zeros, infinities and
+// NaN have exponents outside that range.
+static_assert(KESTRION_DOUBLE_MATH_IS_DOUBLE, "lo is one exact double multiplication");
+KESTRION_INLINE constexpr bool split_to_doubles(const Value& v, double& hi, double& lo) {
+    using L = IeeeLayout<kDouble>;
+    constexpr int32_t kLeast = kX87LowBitOffset - 1022;  // the exponent whose last place is 2^-1022
+    constexpr int32_t kMost = L::kRebias + static_cast<int32_t>(L::kExponentMask) - 2;  // below the top binade
+    if (static_cast<uint32_t>(v.exponent - kLeast) > static_cast<uint32_t>(kMost - kLeast)) return false;
+    const uint64_t kept = v.significand >> 11;
+    const uint64_t dropped = v.significand & 0x7ff;
+    const uint64_t up = (dropped << 53) > kHalf - (kept & 1) ? 1 : 0;
+    hi = std::bit_cast<double>((uint64_t{v.negative} << 63) +
+                               (static_cast<uint64_t>(v.exponent - L::kRebias - 1) << 52) + kept + up);
+    const auto residual = static_cast<int32_t>(dropped) - static_cast<int32_t>(up << 11);
+    const double last_place = std::bit_cast<double>(static_cast<uint64_t>(v.exponent - kLeast + 1) << 52);
+    lo = static_cast<double>(v.negative ? -residual : residual) * last_place;
+    return true;
+}
+
 }  // namespace kestrion::soft

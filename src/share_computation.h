@@ -87,6 +87,19 @@ KESTRION_INLINE Ext store(Field& field, const Ext& x) {
     }
 }
 
+// t as t_hi + t_lo (t_hi = double(t), t - t_hi exact, then stored to
+// double): by the subtraction itself, or where the back end has a step
+// for it, from t's own bits.
+template <class Ext>
+KESTRION_INLINE void split_to_doubles(const Ext& t, double& t_hi, double& t_lo) {
+    if constexpr (requires { t.split_to_doubles(t_hi, t_lo); }) {
+        t.split_to_doubles(t_hi, t_lo);
+    } else {
+        const Ext stored_t_hi = store(t_hi, t);
+        t_lo = (t - stored_t_hi).to_double();
+    }
+}
+
 // The exponent for y, a double widened.
 template <class Ext>
 KESTRION_INLINE PowerExponent power_exponent(const Ext& log_x, const Ext& y) {
@@ -94,9 +107,9 @@ KESTRION_INLINE PowerExponent power_exponent(const Ext& log_x, const Ext& y) {
     const Ext t = y * log_x;
     if (t >= Ext(constants.power_limit)) return {std::numeric_limits<double>::infinity(), 0, true};
     if (t <= Ext(constants.minus_power_limit)) return {-std::numeric_limits<double>::infinity(), 0, false};
-    double t_hi;
-    const Ext stored_t_hi = store(t_hi, t);
-    return {t_hi, (t - stored_t_hi).to_double(), false};
+    PowerExponent e{0, 0, false};
+    split_to_doubles(t, e.t_hi, e.t_lo);
+    return e;
 }
 
 // The power function x^y = e^(y·ln x) as stored in single precision, given
