@@ -123,10 +123,10 @@ private:
         const bool negative = a.negative != b.negative;
         if (soft::both_finite_nonzero(a, b)) [[likely]] {
             const wide::Uint128 product = wide::multiply(a.significand, b.significand);
-            const uint64_t low_shift = 1 - (wide::high(product) >> 63);
-            const wide::Uint128 m = wide::shift_left(product, static_cast<int>(low_shift));
+            const uint64_t top = wide::high(product) >> 63;
+            const wide::Uint128 m = top != 0 ? product : wide::add(product, product);
             return soft::round(negative, wide::high(m), wide::low(m),
-                               a.exponent + b.exponent - kX87Bias + 1 - static_cast<int32_t>(low_shift));
+                               a.exponent + b.exponent - kX87Bias + static_cast<int32_t>(top));
         }
         return multiply_rare(a, b, negative);
     }
@@ -142,8 +142,8 @@ private:
     // The quotient of two significands with their top bits set lies in
     // (1/2, 2). Dividing x · 2^64 (x < y), or x · 2^63 (x >= y), by y gives
     // its 64 leading bits q, with q's top bit set; the remainder r says
-    // where the rest lies against one half of q's last place: at it when
-    // 2r = y, above or below it otherwise, and nothing at all when r = 0.
+    // where the rest lies against one half of q's last place, and, for a
+    // result beyond the normal range, whether there is any rest at all.
     KESTRION_INLINE static constexpr Value divide(Value a, Value b) {
         const bool negative = a.negative != b.negative;
         if (soft::both_finite_nonzero(a, b)) [[likely]] {
@@ -151,11 +151,16 @@ private:
             const uint64_t whole = x >= y ? 1 : 0;
             uint64_t r;
             const uint64_t q = wide::divide(x >> whole, (x << 63) & (0 - whole), y, r);
-            const uint64_t other = y - r;  // y - r > r exactly when the rest is under one half
-            const uint64_t rest = (r > other ? soft::kHalf | 1 : 0) | (r == other ? soft::kHalf : 0) |
-                                  (r != 0 && r < other ? 1 : 0);
-            return soft::round(negative, q, rest,
-                               a.exponent - b.exponent + kX87Bias - 1 + static_cast<int32_t>(whole));
+            // Above one half when r > y - r. Never at it: 2r = y would make
+            // x · 2^(65 - whole) = y · (2q + 1), whose odd part, at least
+            // 2q + 1 > 2^64, x < 2^64 cannot hold; so no tie to break.
+            const uint64_t other = y - r;
+            const int32_t exponent = a.exponent - b.exponent + kX87Bias - 1 + static_cast<int32_t>(whole);
+            if (soft::in_normal_range(exponent)) [[likely]] {
+                return soft::rounded_up_by(negative, q, r > other ? 1 : 0, exponent);
+            }
+            return soft::round_beyond_normal(negative, q, (r >= other ? soft::kHalf : 0) | (r != other && r != 0 ? 1 : 0),
+                                             exponent);
         }
         return divide_rare(a, b, negative);
     }

@@ -19,6 +19,13 @@ inline constexpr uint64_t kTopBit = uint64_t{1} << 63;
 inline constexpr uint64_t kHalf = kTopBit;  // one half of a last place, as the bits below it
 inline constexpr int32_t kZeroExponent = -0x8000;  // below every finite value's
 
+// 1 where a significand whose lowest bit is `low_bit` and whose bits below
+// it are `rest` (left-aligned) rounds up to nearest even: rest above one
+// half, or at it with the significand odd.
+KESTRION_INLINE constexpr uint64_t rounds_up(uint64_t low_bit, uint64_t rest) {
+    return rest > kHalf - (low_bit & 1) ? 1 : 0;
+}
+
 // A value of the format:
 // - finite and nonzero: `significand` with its top bit set and `exponent`
 //   the biased exponent that goes with it, value = significand ·
@@ -59,26 +66,35 @@ constexpr Value normalised(bool negative, uint64_t m, int32_t exponent) {
 KESTRION_RARE constexpr Value round_beyond_normal(bool negative, uint64_t significand, uint64_t rest, int32_t exponent) {
     if (exponent >= kX87MaxExponent) return infinity(negative);
     if (exponent > 0) {  // the largest binade: a carry out of it is infinite
-        if (rest > kHalf - (significand & 1) && ++significand == 0) return infinity(negative);
+        if (rounds_up(significand, rest) != 0 && ++significand == 0) return infinity(negative);
         return {significand, exponent, negative};
     }
     const wide::Uint128 m = wide::shift_right_jam(wide::make(significand, rest), int64_t{1} - exponent);
     uint64_t kept = wide::high(m);
-    kept += wide::low(m) > kHalf - (kept & 1) ? 1 : 0;
+    kept += rounds_up(kept, wide::low(m));
     if (kept == 0) return zero(negative);
     return normalised(negative, kept, 1);  // at 2^63, the least normal number
 }
 
-// The same rounding for any exponent, straight where the result is normal
-// and rounding cannot carry it past the largest binade.
+// A result normal before rounding and after it, whatever the rounding does:
+// below the largest binade, where a carry out of the significand still
+// leaves it finite.
+constexpr bool in_normal_range(int32_t exponent) { return static_cast<uint32_t>(exponent - 1) < kX87MaxExponent - 2; }
+
+// significand + up (0 or 1), for an exponent in_normal_range.
+KESTRION_INLINE constexpr Value rounded_up_by(bool negative, uint64_t significand, uint64_t up, int32_t exponent) {
+    significand += up;
+    if (significand == 0) {  // carried out of the top: 2^64 is 2^63 one binade up
+        significand = kTopBit;
+        ++exponent;
+    }
+    return {significand, exponent, negative};
+}
+
+// The same rounding for any exponent, straight in_normal_range.
 KESTRION_INLINE constexpr Value round(bool negative, uint64_t significand, uint64_t rest, int32_t exponent) {
-    if (static_cast<uint32_t>(exponent - 1) < kX87MaxExponent - 2) [[likely]] {
-        significand += rest > kHalf - (significand & 1) ? 1 : 0;
-        if (significand == 0) {  // carried out of the top: 2^64 is 2^63 one binade up
-            significand = kTopBit;
-            ++exponent;
-        }
-        return {significand, exponent, negative};
+    if (in_normal_range(exponent)) [[likely]] {
+        return rounded_up_by(negative, significand, rounds_up(significand, rest), exponent);
     }
     return round_beyond_normal(negative, significand, rest, exponent);
 }
@@ -163,7 +179,7 @@ KESTRION_RARE constexpr uint64_t to_ieee_rare(const Value& v) {
     const uint64_t kept = keep == 0 ? 0 : v.significand >> (64 - keep);
     const uint64_t dropped = keep == 0 ? v.significand : v.significand << keep;
     // A carry runs into the exponent field: to the least normal number.
-    return sign | (kept + (dropped > kHalf - (kept & 1) ? 1 : 0));
+    return sign | (kept + rounds_up(kept, dropped));
 }
 
 template <IeeeFormat F>
@@ -175,7 +191,7 @@ KESTRION_INLINE constexpr uint64_t to_ieee(const Value& v) {
     if (static_cast<uint64_t>(field - 1) < L::kExponentMask - 1) [[likely]] {
         const uint64_t kept = v.significand >> (64 - F.precision);  // the hidden bit too
         const uint64_t dropped = v.significand << F.precision;
-        const uint64_t rounded = kept + (dropped > kHalf - (kept & 1) ? 1 : 0);
+        const uint64_t rounded = kept + rounds_up(kept, dropped);
         // The hidden bit lands in the field's lowest; a carry runs on into
         // the field, up to infinity.
         return (uint64_t{v.negative} << L::kSignShift) + (static_cast<uint64_t>(field - 1) << L::kFractionBits) +
@@ -195,10 +211,10 @@ KESTRION_INLINE constexpr Value stored_ieee(const Value& v, uint64_t& bits) {
     if (static_cast<uint64_t>(field - 1) < L::kExponentMask - 2) [[likely]] {
         const uint64_t kept = v.significand >> (64 - F.precision);
         const uint64_t dropped = v.significand << F.precision;
-        const uint64_t rounded = kept + (dropped > kHalf - (kept & 1) ? 1 : 0);
+        const uint64_t rounded = kept + rounds_up(kept, dropped);
         bits = (uint64_t{v.negative} << L::kSignShift) + (static_cast<uint64_t>(field - 1) << L::kFractionBits) + rounded;
-        const uint64_t carry = rounded >> F.precision;
-        return {(rounded << (64 - F.precision)) | (carry << 63), v.exponent + static_cast<int32_t>(carry), v.negative};
+        if ((rounded >> F.precision) != 0) [[unlikely]] return {kTopBit, v.exponent + 1, v.negative};
+        return {rounded << (64 - F.precision), v.exponent, v.negative};
     }
     bits = to_ieee<F>(v);
     return from_ieee<F>(bits);
@@ -220,7 +236,7 @@ KESTRION_INLINE constexpr bool split_to_doubles(const Value& v, double& hi, doub
     if (static_cast<uint32_t>(v.exponent - kLeast) > static_cast<uint32_t>(kMost - kLeast)) return false;
     const uint64_t kept = v.significand >> 11;
     const uint64_t dropped = v.significand & 0x7ff;
-    const uint64_t up = (dropped << 53) > kHalf - (kept & 1) ? 1 : 0;
+    const uint64_t up = rounds_up(kept, dropped << 53);
     hi = std::bit_cast<double>((uint64_t{v.negative} << 63) +
                                (static_cast<uint64_t>(v.exponent - L::kRebias - 1) << 52) + kept + up);
     const auto residual = static_cast<int32_t>(dropped) - static_cast<int32_t>(up << 11);

@@ -9,6 +9,8 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "extended.h"
 #include "mpfr_extended.h"
@@ -236,12 +238,29 @@ void expect_every_operation_rounds_the_same(int scale) {
 template <class Candidate>
 void expect_stores_round_once_at_their_midpoints(int scale) {
     OperandMaker maker(7);
+    // First the largest single's and double's midpoints to infinity, and a
+    // hair either side: all ones in the kept bits, so that rounding up
+    // carries out of the format.
+    std::vector<X87Encoding> edges;
+    for (const auto& [precision, top] : {std::pair{24, 127}, std::pair{53, 1023}}) {
+        const uint64_t ones = (~uint64_t{0} >> (64 - precision)) << (64 - precision);
+        for (const uint64_t hair : {~uint64_t{0}, uint64_t{0}, uint64_t{1}}) {
+            edges.push_back(maker.make(hair == 0, top + kX87Bias, ones + (kX87IntegerBit >> precision) + hair));
+        }
+    }
     for (int i = 0; i < 100'000 * scale; ++i) {
-        const X87Encoding x = maker.store_midpoint(i % 2 == 0);
+        const X87Encoding x = static_cast<size_t>(i) < edges.size() ? edges[static_cast<size_t>(i)] : maker.store_midpoint(i % 2 == 0);
         const Reference r = Reference::from_encoding(x);
         const Candidate c = Candidate::from_encoding(x);
         ASSERT_EQ(float_bits(r.to_float()), float_bits(c.to_float())) << show(x);
         ASSERT_EQ(double_bits(r.to_double()), double_bits(c.to_double())) << show(x);
+        // A store whose value is read straight back: the field, and the value back.
+        float single = 0;
+        double wide = 0;
+        ASSERT_TRUE(same(Reference(r.to_float()).encoding(), store(single, c).encoding())) << show(x);
+        ASSERT_EQ(float_bits(single), float_bits(r.to_float())) << show(x);
+        ASSERT_TRUE(same(Reference(r.to_double()).encoding(), store(wide, c).encoding())) << show(x);
+        ASSERT_EQ(double_bits(wide), double_bits(r.to_double())) << show(x);
     }
 }
 
