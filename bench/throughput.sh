@@ -7,8 +7,10 @@
 # disturbs less than the elapsed time.
 # usage: bench/throughput.sh [BUILD_DIR] [CYCLES] [RUNS]
 # With the benchmarks built (-DKESTRION_BENCHMARKS=ON) it also measures the
-# plain scanf/printf rendition, for scale, and how many times faster
-# kestrion is.
+# two other renditions of the program, for scale, and how many times faster
+# kestrion is than each: the plain scanf/printf one (stdio_baseline) and the
+# one with block reads and writes and <charconv> (charconv_baseline, where
+# the C++ library has floating-point from_chars).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build}
@@ -29,7 +31,7 @@ measure() {
     /usr/bin/time -o "$stats" -f '%M' "$2" < "$3" > /dev/null 2>/dev/null
     kib=$(tail -n 1 "$stats")
     awk -v n="$1" -v c="$cycles" -v s="$seconds" -v k="$kib" \
-        'BEGIN { if (s < 0.001) s = 0.001; printf "%-24s %9d cycles  CPU %7.3f s  %10.0f cycles/s  peak RSS %6.2f MiB\n", n, c, s, c / s, k / 1024 }'
+        'BEGIN { if (s < 0.001) s = 0.001; printf "%-27s %9d cycles  CPU %7.3f s  %10.0f cycles/s  peak RSS %6.2f MiB\n", n, c, s, c / s, k / 1024 }'
 }
 
 for kind in short long; do
@@ -43,9 +45,13 @@ for kind in short long; do
     fi
     measure "kestrion ($kind)" "$build/kestrion" "$input"
     ours=$seconds
-    if [ -x "$build/bench/stdio_baseline" ]; then
-        measure "stdio_baseline ($kind)" "$build/bench/stdio_baseline" "$input"
-        awk -v a="$seconds" -v b="$ours" -v k="$kind" 'BEGIN { printf "kestrion is %.1f times the plain rendition (%s)\n", a / (b < 0.001 ? 0.001 : b), k }'
-    fi
+    for peer in "stdio_baseline:plain rendition" "charconv_baseline:charconv rendition"; do
+        program=${peer%%:*}
+        if [ -x "$build/bench/$program" ]; then
+            measure "$program ($kind)" "$build/bench/$program" "$input"
+            awk -v a="$seconds" -v b="$ours" -v p="${peer#*:}" -v k="$kind" \
+                'BEGIN { printf "kestrion is %.1f times the %s (%s)\n", a / (b < 0.001 ? 0.001 : b), p, k }'
+        fi
+    done
 done
 exit 0
