@@ -68,12 +68,22 @@ pid_t spawn(const std::vector<std::string>& args, int in, int out, int err, bool
     return pid;
 }
 
-int wait_child(pid_t pid, long* peak_rss_kib = nullptr) {
+// getrusage's ru_maxrss in bytes: Apple's systems count it in bytes, Linux,
+// the BSDs and the others in kibibytes.
+int64_t peak_rss_bytes(const rusage& usage) {
+#ifdef __APPLE__
+    return usage.ru_maxrss;
+#else
+    return int64_t{usage.ru_maxrss} * 1024;
+#endif
+}
+
+int wait_child(pid_t pid, int64_t* peak_rss = nullptr) {
     int status = 0;
     rusage usage{};
     while (::wait4(pid, &status, 0, &usage) < 0) {
     }
-    if (peak_rss_kib != nullptr) *peak_rss_kib = usage.ru_maxrss;
+    if (peak_rss != nullptr) *peak_rss = peak_rss_bytes(usage);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
@@ -141,7 +151,7 @@ Finished run_program(const Launch& launch, Feed feed) {
         }
     }
     if (fds[2].fd >= 0) ::close(fds[2].fd);
-    result.status = wait_child(pid, &result.peak_rss_kib);
+    result.status = wait_child(pid, &result.peak_rss_bytes);
     return result;
 }
 

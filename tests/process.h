@@ -31,7 +31,7 @@ struct Finished {
     std::string out;
     std::string err;
     int status = -1;  // exit status, or 128 + signal number
-    long peak_rss_kib = 0;
+    int64_t peak_rss_bytes = 0;  // the child's peak resident memory
 };
 
 // Fills a buffer with the next piece of input; 0 ends it.
