@@ -53,6 +53,17 @@ inline Finished run_program(const std::vector<std::string>& args, const std::str
     return run_program(Launch{args, merge_error}, input);
 }
 
+// Whether this system lets a program open /dev/full, where every write
+// fails for want of space: Linux and FreeBSD do; macOS has the device but
+// refuses to open it, and Windows has none.
+bool dev_full_opens();
+
+#ifndef _WIN32
+// A pipe whose two ends close on exec, made with pipe() and fcntl() since
+// pipe2() is not on every POSIX system (macOS lacks it).
+void open_pipe(int fds[2]);
+#endif
+
 // A running child driven through pipes, a step at a time.
 class Child {
 public:
