@@ -12,10 +12,10 @@
 #include <xmmintrin.h>
 #endif
 
+#define KESTRION_CAN_FLUSH (KESTRION_HAS_MXCSR || KESTRION_HAS_AARCH64_FPCR || KESTRION_HAS_ARM_FPSCR)
+
 namespace kestrion {
 namespace {
-
-#define KESTRION_CAN_FLUSH (KESTRION_HAS_MXCSR || KESTRION_HAS_AARCH64_FPCR || KESTRION_HAS_ARM_FPSCR)
 
 #if KESTRION_CAN_FLUSH
 // Turns flushing on as crtfastmath.o does, and puts the control register
