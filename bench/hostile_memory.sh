@@ -4,6 +4,7 @@
 # exponent, all streamed into the program.
 # usage: bench/hostile_memory.sh [BUILD_DIR]
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build}
 stats=$(mktemp)
 trap 'rm -f "$stats"' EXIT
@@ -12,8 +13,8 @@ tail_values=" 0.9655985959905 9.1292e+03 13270.027243044078 5.213010e+03"
 run() {  # name, then a command writing the input
     local name=$1
     shift
-    "$@" | /usr/bin/time -o "$stats" -f '%e %M' "$build/kestrion" > /dev/null 2>&1
-    read -r seconds kib < "$stats"
+    "$@" | "$here/peak_memory.sh" "$stats" "$build/kestrion" > /dev/null 2>&1
+    read -r seconds kib < <(tail -n 1 "$stats")
     printf '%-28s %6.2f s  peak RSS %6.2f MiB\n' "$name" "$seconds" "$(awk -v k="$kib" 'BEGIN{print k/1024}')"
 }
 

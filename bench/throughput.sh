@@ -28,8 +28,8 @@ measure() {
         cpu+=("$(awk -v t="$t" 'BEGIN { split(t, a, " "); printf "%.3f\n", a[1] + a[2] }')")
     done
     seconds=$(printf '%s\n' "${cpu[@]}" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')
-    /usr/bin/time -o "$stats" -f '%M' "$2" < "$3" > /dev/null 2>/dev/null
-    kib=$(tail -n 1 "$stats")
+    "$here/peak_memory.sh" "$stats" "$2" < "$3" > /dev/null 2>/dev/null
+    kib=$(tail -n 1 "$stats" | cut -d ' ' -f 2)
     awk -v n="$1" -v c="$cycles" -v s="$seconds" -v k="$kib" \
         'BEGIN { if (s < 0.001) s = 0.001; printf "%-27s %9d cycles  CPU %7.3f s  %10.0f cycles/s  peak RSS %6.2f MiB\n", n, c, s, c / s, k / 1024 }'
 }

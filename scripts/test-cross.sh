@@ -35,7 +35,9 @@ for p in "g++-$triple" "libmpfr-dev:$deb" "libgtest-dev:$deb" qemu-user cmake bi
 done
 if [ ${#need[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
+    # A mirror in the middle of a sync can fail one index while the packages
+    # still install: go on with the indexes at hand; a failed install stops.
+    apt-get update -qq || echo "apt-get update failed (status $?); installing with the package indexes at hand"
     apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 

@@ -20,7 +20,9 @@ for p in g++-mingw-w64-x86-64-posix wine64 m4 make cmake dpkg-dev googletest pyt
     dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
-    apt-get update -qq
+    # A mirror in the middle of a sync can fail one index while the packages
+    # still install: go on with the indexes at hand; a failed install stops.
+    apt-get update -qq || echo "apt-get update failed (status $?); installing with the package indexes at hand"
     apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 

@@ -23,6 +23,30 @@
 // otherwise, so the build gives it SSE2 math (-mfpmath=sse).
 #define KESTRION_DOUBLE_MATH_IS_DOUBLE (FLT_EVAL_METHOD == 0)
 
+// The control registers that can make float and double arithmetic flush
+// subnormals to zero, which a program's start-up may have turned on: one
+// linked with -ffast-math, -Ofast or -funsafe-math-optimizations gets the
+// compiler's crtfastmath.o, which sets them before main. On x86, MXCSR's
+// flush-to-zero and denormals-are-zero (SSE, where 32-bit x86 builds do
+// their float and double arithmetic too; the x87 unit has no such mode); on
+// 64-bit ARM, FPCR's flush-to-zero; on 32-bit ARM with a floating-point
+// unit (armhf), FPSCR's flush-to-zero.
+#if (defined(__i386__) || defined(__x86_64__)) && defined(__SSE__)
+#define KESTRION_HAS_MXCSR 1
+#else
+#define KESTRION_HAS_MXCSR 0
+#endif
+#if defined(__aarch64__)
+#define KESTRION_HAS_AARCH64_FPCR 1
+#else
+#define KESTRION_HAS_AARCH64_FPCR 0
+#endif
+#if defined(__arm__) && defined(__ARM_FP)
+#define KESTRION_HAS_ARM_FPSCR 1
+#else
+#define KESTRION_HAS_ARM_FPSCR 0
+#endif
+
 // Inlined whatever the compiler's own judgement, for the steps of the
 // reader's and the computation's hot paths: inlined, their values stay in
 // registers, where a call would pass them through memory.

@@ -18,11 +18,22 @@
 extern char** environ;
 
 namespace kestrion::testing {
-namespace {
 
-void make_pipe(int fds[2]) {
-    if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+void open_pipe(int fds[2]) {
+    if (::pipe(fds) != 0) throw std::runtime_error("pipe");
+    for (int i = 0; i < 2; ++i) {
+        if (::fcntl(fds[i], F_SETFD, FD_CLOEXEC) != 0) throw std::runtime_error("pipe close-on-exec");
+    }
 }
+
+bool dev_full_opens() {
+    const int fd = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
+namespace {
 
 // The test process never dies of a write to a child that has gone.
 void ignore_sigpipe_here() { ::signal(SIGPIPE, SIG_IGN); }
@@ -68,12 +79,22 @@ pid_t spawn(const std::vector<std::string>& args, int in, int out, int err, bool
     return pid;
 }
 
-int wait_child(pid_t pid, long* peak_rss_kib = nullptr) {
+// getrusage's ru_maxrss in bytes: Apple's systems count it in bytes, Linux,
+// the BSDs and the others in kibibytes.
+int64_t peak_rss_bytes(const rusage& usage) {
+#ifdef __APPLE__
+    return usage.ru_maxrss;
+#else
+    return int64_t{usage.ru_maxrss} * 1024;
+#endif
+}
+
+int wait_child(pid_t pid, int64_t* peak_rss = nullptr) {
     int status = 0;
     rusage usage{};
     while (::wait4(pid, &status, 0, &usage) < 0) {
     }
-    if (peak_rss_kib != nullptr) *peak_rss_kib = usage.ru_maxrss;
+    if (peak_rss != nullptr) *peak_rss = peak_rss_bytes(usage);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
@@ -82,13 +103,14 @@ int wait_child(pid_t pid, long* peak_rss_kib = nullptr) {
 Finished run_program(const Launch& launch, Feed feed) {
     ignore_sigpipe_here();
     int in[2], out[2], err[2];
-    make_pipe(in);
-    make_pipe(out);
-    make_pipe(err);
+    open_pipe(in);
+    open_pipe(out);
+    open_pipe(err);
     int child_out = out[1];
     int dev_full = -1;
     if (launch.output == Output::dev_full) {
         dev_full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+        if (dev_full < 0) throw std::runtime_error("cannot open /dev/full (see dev_full_opens)");
         child_out = dev_full;
     } else if (launch.output == Output::closed) {
         child_out = -1;
@@ -141,15 +163,15 @@ Finished run_program(const Launch& launch, Feed feed) {
         }
     }
     if (fds[2].fd >= 0) ::close(fds[2].fd);
-    result.status = wait_child(pid, &result.peak_rss_kib);
+    result.status = wait_child(pid, &result.peak_rss_bytes);
     return result;
 }
 
 Child::Child(const std::vector<std::string>& args) {
     ignore_sigpipe_here();
     int in[2], out[2];
-    make_pipe(in);
-    make_pipe(out);
+    open_pipe(in);
+    open_pipe(out);
     pid_ = spawn(args, in[0], out[1], 2, false);
     ::close(in[0]);
     ::close(out[1]);

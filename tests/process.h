@@ -31,7 +31,7 @@ struct Finished {
     std::string out;
     std::string err;
     int status = -1;  // exit status, or 128 + signal number
-    long peak_rss_kib = 0;
+    int64_t peak_rss_bytes = 0;  // the child's peak resident memory
 };
 
 // Fills a buffer with the next piece of input; 0 ends it.
@@ -52,6 +52,17 @@ inline Finished run_program(const std::vector<std::string>& args, const std::str
                             bool merge_error = false) {
     return run_program(Launch{args, merge_error}, input);
 }
+
+// Whether this system lets a program open /dev/full, where every write
+// fails for want of space: Linux and FreeBSD do; macOS has the device but
+// refuses to open it, and Windows has none.
+bool dev_full_opens();
+
+#ifndef _WIN32
+// A pipe whose two ends close on exec, made with pipe() and fcntl() since
+// pipe2() is not on every POSIX system (macOS lacks it).
+void open_pipe(int fds[2]);
+#endif
 
 // A running child driven through pipes, a step at a time.
 class Child {

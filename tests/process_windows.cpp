@@ -92,19 +92,22 @@ void drain(HANDLE from, std::string& text, size_t limit = SIZE_MAX) {
     while (text.size() < limit && ReadFile(from, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
 }
 
-int wait_child(HANDLE process, long* peak_kib = nullptr) {
+// The peak working set, Windows' peak resident memory, in bytes.
+int wait_child(HANDLE process, int64_t* peak_rss = nullptr) {
     WaitForSingleObject(process, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(process, &code);
     PROCESS_MEMORY_COUNTERS memory{};
-    if (peak_kib != nullptr && GetProcessMemoryInfo(process, &memory, sizeof memory)) {
-        *peak_kib = static_cast<long>(memory.PeakWorkingSetSize / 1024);
+    if (peak_rss != nullptr && GetProcessMemoryInfo(process, &memory, sizeof memory)) {
+        *peak_rss = static_cast<int64_t>(memory.PeakWorkingSetSize);
     }
     CloseHandle(process);
     return static_cast<int>(code);
 }
 
 }  // namespace
+
+bool dev_full_opens() { return false; }
 
 Finished run_program(const Launch& launch, Feed feed) {
     if (launch.output == Output::dev_full || launch.output == Output::closed) {
@@ -137,7 +140,7 @@ Finished run_program(const Launch& launch, Feed feed) {
     std::thread error_reader([&] { drain(err.read, result.err); });
     if (out.read != nullptr) drain(out.read, result.out, launch.output_limit);
     close(out.read);  // past the limit, the child's next write finds no reader
-    result.status = wait_child(process.hProcess, &result.peak_rss_kib);
+    result.status = wait_child(process.hProcess, &result.peak_rss_bytes);
     feeder.join();
     error_reader.join();
     close(err.read);
