@@ -21,9 +21,10 @@ inline constexpr int32_t kZeroExponent = -0x8000;  // below every finite value's
 
 // 1 where a significand whose lowest bit is `low_bit` and whose bits below
 // it are `rest` (left-aligned) rounds up to nearest even: rest above one
-// half, or at it with the significand odd.
+// half, or at it with the significand odd. The odd bit or'd into rest
+// lifts exactly one half above it, and nothing below one half up to it.
 KESTRION_INLINE constexpr uint64_t rounds_up(uint64_t low_bit, uint64_t rest) {
-    return rest > kHalf - (low_bit & 1) ? 1 : 0;
+    return (rest | (low_bit & 1)) > kHalf ? 1 : 0;
 }
 
 // A value of the format:
