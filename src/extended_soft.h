@@ -81,9 +81,14 @@ private:
                 const wide::Uint128 y = wide::shift_right(wide::make(b.significand, 0), static_cast<int>(apart));
                 if (a.negative == b.negative) {
                     const wide::Uint128 sum = wide::add(x, y);
-                    if (wide::less(sum, x)) {  // carried out: 2^128 + sum, one bit down, the lost bit kept as sticky
+                    if (wide::less(sum, x)) {
+                        // Carried out: 2^128 + sum, one bit down. The bit shifted
+                        // out is 1 only when y lies a whole word down (64
+                        // apart); then low is y's significand, top bit set, so
+                        // the rest is neither 0 nor one half, and half a unit
+                        // below it cannot change how it rounds.
                         const uint64_t high = wide::high(sum), low = wide::low(sum);
-                        return soft::round(a.negative, soft::kTopBit | (high >> 1), (high << 63) | (low >> 1) | (low & 1),
+                        return soft::round(a.negative, soft::kTopBit | (high >> 1), (high << 63) | (low >> 1),
                                            a.exponent + 1);
                     }
                     return soft::round(a.negative, wide::high(sum), wide::low(sum), a.exponent);
