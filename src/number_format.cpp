@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "arithmetic_platform.h"
 #include "big_integer.h"
 
 namespace kestrion {
@@ -77,6 +78,15 @@ char* format_whole(uint64_t m, int shift, char* out) {
     return out + 7;
 }
 
+// The values the usual path below leaves out: whole ones (k < 1), and
+// those under 2^24 · 2^-45 = 2^-21 (k > 44), below 0.48 millionths, which
+// print as zero.
+KESTRION_RARE char* format_outside(uint64_t m, int k, char* out) {
+    if (k < 1) return format_whole(m, -k, out);
+    std::memcpy(out, "0.000000", 8);
+    return out + 8;
+}
+
 }  // namespace
 
 // The usual path, in integers from the single's own bits: value = m · 2^-k
@@ -101,12 +111,7 @@ char* format_fixed6(float value, char* out) {
     // value = m · 2^-k, subnormals included
     const uint64_t m = field == 0 ? fraction_bits : fraction_bits | (1u << 23);
     const int k = field == 0 ? 149 : 150 - static_cast<int>(field);
-    if (k < 1) return format_whole(m, -k, out);
-    if (k > 44) {
-        // Under 2^24 · 2^-45 = 2^-21, so below 0.48 millionths: zero.
-        std::memcpy(out, "0.000000", 8);
-        return out + 8;
-    }
+    if (k < 1 || k > 44) [[unlikely]] return format_outside(m, k, out);
 
     const uint64_t low_mask = (uint64_t{1} << k) - 1;
     const uint64_t product = (m & low_mask) * 1000000;
