@@ -107,9 +107,9 @@ KESTRION_INLINE PowerExponent power_exponent(const Ext& log_x, const Ext& y) {
     const Ext t = y * log_x;
     if (t >= Ext(constants.power_limit)) return {std::numeric_limits<double>::infinity(), 0, true};
     if (t <= Ext(constants.minus_power_limit)) return {-std::numeric_limits<double>::infinity(), 0, false};
-    PowerExponent e{0, 0, false};
-    split_to_doubles(t, e.t_hi, e.t_lo);
-    return e;
+    double t_hi, t_lo;
+    split_to_doubles(t, t_hi, t_lo);
+    return {t_hi, t_lo, false};
 }
 
 // The power function x^y = e^(y·ln x) as stored in single precision, given
