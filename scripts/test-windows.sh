@@ -41,7 +41,10 @@ fetch_sources() {
     done
     local options=(-o Dir::Etc::SourceList="$apt/sources.list" -o Dir::Etc::SourceParts="$apt/parts"
                    -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache")
-    apt-get "${options[@]}" update -qq
+    # As with the packages: a mirror mid-sync may fail one index, and the
+    # source download that follows says whether the rest were enough.
+    apt-get "${options[@]}" update -qq ||
+        echo "apt-get update of the source indexes failed (status $?); fetching with those at hand"
     (cd "$deps/src" && apt-get "${options[@]}" source -qq gmp mpfr4 2>/dev/null)
 }
 
