@@ -9,6 +9,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 #include "arithmetic_platform.h"
@@ -32,28 +33,21 @@ public:
         return std::bit_cast<float>(static_cast<uint32_t>(soft::to_ieee<soft::kSingle>(v_)));
     }
     KESTRION_INLINE constexpr double to_double() const { return std::bit_cast<double>(soft::to_ieee<soft::kDouble>(v_)); }
-    // Stored into `out`, and the stored value back, in one step.
-    KESTRION_INLINE SoftExtended stored(float& out) const {
+    // Stored into `out` (a float or a double), and the stored value back, in one step.
+    template <class Field>
+    KESTRION_INLINE SoftExtended stored(Field& out) const {
+        constexpr bool kIsSingle = std::is_same_v<Field, float>;
+        static_assert(kIsSingle || std::is_same_v<Field, double>);
         uint64_t bits;
-        const SoftExtended back(soft::stored_ieee<soft::kSingle>(v_, bits));
-        out = std::bit_cast<float>(static_cast<uint32_t>(bits));
-        return back;
-    }
-    KESTRION_INLINE SoftExtended stored(double& out) const {
-        uint64_t bits;
-        const SoftExtended back(soft::stored_ieee<soft::kDouble>(v_, bits));
-        out = std::bit_cast<double>(bits);
+        const SoftExtended back(soft::stored_ieee<kIsSingle ? soft::kSingle : soft::kDouble>(v_, bits));
+        out = std::bit_cast<Field>(static_cast<std::conditional_t<kIsSingle, uint32_t, uint64_t>>(bits));
         return back;
     }
 
     // Rounded to double, hi, and what that left, lo = this - hi, rounded
-    // to double: as the subtraction gives them, from the bits at once.
-    KESTRION_INLINE void split_to_doubles(double& hi, double& lo) const {
-        if (!soft::split_to_doubles(v_, hi, lo)) [[unlikely]] {
-            const SoftExtended stored_hi = stored(hi);
-            lo = (*this - stored_hi).to_double();
-        }
-    }
+    // to double, as the subtraction gives them, from the bits at once;
+    // false, with neither set, outside the range where that is straight.
+    KESTRION_INLINE bool split_to_doubles(double& hi, double& lo) const { return soft::split_to_doubles(v_, hi, lo); }
 
     KESTRION_INLINE friend constexpr SoftExtended operator+(SoftExtended a, SoftExtended b) { return add(a.v_, b.v_, false); }
     KESTRION_INLINE friend constexpr SoftExtended operator-(SoftExtended a, SoftExtended b) { return add(a.v_, b.v_, true); }

@@ -47,7 +47,6 @@ struct Value {
 constexpr Value zero(bool negative) { return {0, kZeroExponent, negative}; }
 constexpr Value infinity(bool negative) { return {0, kX87MaxExponent, negative}; }
 constexpr Value nan() { return {1, kX87MaxExponent, false}; }
-constexpr bool is_finite_nonzero(const Value& v) { return (v.significand >> 63) != 0; }
 constexpr bool both_finite_nonzero(const Value& a, const Value& b) { return ((a.significand & b.significand) >> 63) != 0; }
 constexpr bool is_zero(const Value& v) { return v.significand == 0 && v.exponent != kX87MaxExponent; }
 constexpr bool is_infinite(const Value& v) { return v.significand == 0 && v.exponent == kX87MaxExponent; }
@@ -183,6 +182,23 @@ KESTRION_RARE constexpr uint64_t to_ieee_rare(const Value& v) {
     return sign | (kept + rounds_up(kept, dropped));
 }
 
+// v's significand rounded to the IEEE format's precision, the hidden bit
+// included: 2^precision where the rounding carries out of it.
+template <IeeeFormat F>
+KESTRION_INLINE constexpr uint64_t rounded_significand(const Value& v) {
+    const uint64_t kept = v.significand >> (64 - F.precision);
+    return kept + rounds_up(kept, v.significand << F.precision);
+}
+
+// The IEEE bits of a normal result with that significand and exponent
+// field: the hidden bit lands in the field's lowest, and a carry runs on
+// into the field, up to infinity.
+template <IeeeFormat F>
+KESTRION_INLINE constexpr uint64_t ieee_bits(bool negative, int32_t field, uint64_t rounded) {
+    using L = IeeeLayout<F>;
+    return (uint64_t{negative} << L::kSignShift) + (static_cast<uint64_t>(field - 1) << L::kFractionBits) + rounded;
+}
+
 template <IeeeFormat F>
 KESTRION_INLINE constexpr uint64_t to_ieee(const Value& v) {
     using L = IeeeLayout<F>;
@@ -190,13 +206,7 @@ KESTRION_INLINE constexpr uint64_t to_ieee(const Value& v) {
     // Zeros, infinities and NaN have exponents far outside this range.
     static_assert(kZeroExponent - L::kRebias < 1 && kX87MaxExponent - L::kRebias > static_cast<int32_t>(L::kExponentMask));
     if (static_cast<uint64_t>(field - 1) < L::kExponentMask - 1) [[likely]] {
-        const uint64_t kept = v.significand >> (64 - F.precision);  // the hidden bit too
-        const uint64_t dropped = v.significand << F.precision;
-        const uint64_t rounded = kept + rounds_up(kept, dropped);
-        // The hidden bit lands in the field's lowest; a carry runs on into
-        // the field, up to infinity.
-        return (uint64_t{v.negative} << L::kSignShift) + (static_cast<uint64_t>(field - 1) << L::kFractionBits) +
-               rounded;
+        return ieee_bits<F>(v.negative, field, rounded_significand<F>(v));
     }
     return to_ieee_rare<F>(v);
 }
@@ -210,10 +220,8 @@ KESTRION_INLINE constexpr Value stored_ieee(const Value& v, uint64_t& bits) {
     using L = IeeeLayout<F>;
     const int32_t field = v.exponent - L::kRebias;
     if (static_cast<uint64_t>(field - 1) < L::kExponentMask - 2) [[likely]] {
-        const uint64_t kept = v.significand >> (64 - F.precision);
-        const uint64_t dropped = v.significand << F.precision;
-        const uint64_t rounded = kept + rounds_up(kept, dropped);
-        bits = (uint64_t{v.negative} << L::kSignShift) + (static_cast<uint64_t>(field - 1) << L::kFractionBits) + rounded;
+        const uint64_t rounded = rounded_significand<F>(v);
+        bits = ieee_bits<F>(v.negative, field, rounded);
         if ((rounded >> F.precision) != 0) [[unlikely]] return {kTopBit, v.exponent + 1, v.negative};
         return {rounded << (64 - F.precision), v.exponent, v.negative};
     }

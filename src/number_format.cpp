@@ -50,12 +50,9 @@ char* write_micro(unsigned micro, char* out) {
 
 // Nine digits, leading zeros included.
 char* write_nine(uint32_t n, char* out) {
-    out = write_two(n / 10'000'000, out);
-    out = write_two(n / 100'000 % 100, out);
-    out = write_two(n / 1'000 % 100, out);
-    out = write_two(n / 10 % 100, out);
-    *out = static_cast<char>('0' + n % 10);
-    return out + 1;
+    *out++ = static_cast<char>('0' + n / 100'000'000);
+    out = write_two(n / 1'000'000 % 100, out);
+    return write_micro(n % 1'000'000, out);
 }
 
 // A whole value m · 2^shift (m < 2^24, shift <= 104, so below 2^128, which

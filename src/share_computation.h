@@ -88,16 +88,15 @@ KESTRION_INLINE Ext store(Field& field, const Ext& x) {
 }
 
 // t as t_hi + t_lo (t_hi = double(t), t - t_hi exact, then stored to
-// double): by the subtraction itself, or where the back end has a step
-// for it, from t's own bits.
+// double): from t's own bits where the back end has a step for it that
+// takes t (it returns false for a t it leaves), else by the subtraction.
 template <class Ext>
 KESTRION_INLINE void split_to_doubles(const Ext& t, double& t_hi, double& t_lo) {
     if constexpr (requires { t.split_to_doubles(t_hi, t_lo); }) {
-        t.split_to_doubles(t_hi, t_lo);
-    } else {
-        const Ext stored_t_hi = store(t_hi, t);
-        t_lo = (t - stored_t_hi).to_double();
+        if (t.split_to_doubles(t_hi, t_lo)) [[likely]] return;
     }
+    const Ext stored_t_hi = store(t_hi, t);
+    t_lo = (t - stored_t_hi).to_double();
 }
 
 // The exponent for y, a double widened.
