@@ -2,6 +2,8 @@
 
 #include <cassert>
 
+#include "compiler.h"
+
 namespace kestrion {
 namespace {
 
@@ -45,7 +47,7 @@ double round_to_double(uint64_t q, bool inexact, int64_t scale) {
     // exponent, from the subnormals into the normals and from the largest
     // double to infinity.
     const uint64_t exponent_field = top >= -1022 ? static_cast<uint64_t>(top + 1022) << 52 : 0;
-    return std::bit_cast<double>(exponent_field + kept + round_up);
+    return kestrion::bit_cast<double>(exponent_field + kept + round_up);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "arithmetic_platform.h"
 #include "big_integer.h"
+#include "compiler.h"
 #include "extended_soft_integer.h"
 
 namespace kestrion {
@@ -134,7 +135,7 @@ KESTRION_INLINE bool product_to_double(uint64_t w, int64_t scale, double& result
     const int64_t leading = 127 - static_cast<int64_t>(shift) + p.exponent - z;  // P's top bit, in the value
     // The kept bits' own top bit becomes the exponent field's lowest; a
     // carry from rounding runs on into the exponent.
-    result = std::bit_cast<double>((static_cast<uint64_t>(leading + 1022) << 52) + kept + round_up);
+    result = kestrion::bit_cast<double>((static_cast<uint64_t>(leading + 1022) << 52) + kept + round_up);
     return true;
 }
 

@@ -5,13 +5,13 @@
 // is in exponential_factor.cpp.
 #pragma once
 
-#include <bit>
 #include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
 #include "arithmetic_platform.h"
+#include "compiler.h"
 
 namespace kestrion {
 
@@ -102,7 +102,7 @@ KESTRION_INLINE bool fast_exponential_factor(double t_hi, double t_lo, float& fa
     assert(in_range(t_hi, t_lo));
     if (decided_without_exp(t_hi, factor)) return true;
     const double e = std::exp(t_hi);
-    const uint64_t bits = std::bit_cast<uint64_t>(e + e * t_lo);
+    const uint64_t bits = kestrion::bit_cast<uint64_t>(e + e * t_lo);
     const int exponent = static_cast<int>(bits >> 52) - 1023;  // a is a positive normal double
     if (exponent >= 128 || exponent < -151) {
         // a >= 2^128 stores as inf; a < 2^-151 as 0, far below 2^-150.
@@ -120,7 +120,7 @@ KESTRION_INLINE bool fast_exponential_factor(double t_hi, double t_lo, float& fa
     // The kept bits, rounded; a carry runs into the exponent field, up to inf.
     auto single = static_cast<uint32_t>(significand >> drop) + (dropped > half ? 1u : 0u);
     if (exponent >= -126) single += static_cast<uint32_t>(exponent + 126) << 23;
-    factor = std::bit_cast<float>(single);
+    factor = kestrion::bit_cast<float>(single);
     return true;
 }
 

@@ -7,12 +7,12 @@
 // than 64 bits it only uses the steps of extended_soft_integer.h.
 #pragma once
 
-#include <bit>
 #include <cstdint>
 #include <type_traits>
 #include <utility>
 
 #include "arithmetic_platform.h"
+#include "compiler.h"
 #include "extended_encoding.h"
 #include "extended_soft_division.h"
 #include "extended_soft_format.h"
@@ -23,16 +23,16 @@ namespace kestrion {
 class SoftExtended {
 public:
     KESTRION_INLINE constexpr explicit SoftExtended(float f)
-        : v_(soft::from_ieee<soft::kSingle>(std::bit_cast<uint32_t>(f))) {}
+        : v_(soft::from_ieee<soft::kSingle>(kestrion::bit_cast<uint32_t>(f))) {}
     KESTRION_INLINE constexpr explicit SoftExtended(double d)
-        : v_(soft::from_ieee<soft::kDouble>(std::bit_cast<uint64_t>(d))) {}
+        : v_(soft::from_ieee<soft::kDouble>(kestrion::bit_cast<uint64_t>(d))) {}
     static constexpr SoftExtended from_encoding(X87Encoding e) { return SoftExtended(soft::from_encoding(e)); }
     constexpr X87Encoding encoding() const { return soft::to_encoding(v_); }
 
     KESTRION_INLINE constexpr float to_float() const {
-        return std::bit_cast<float>(static_cast<uint32_t>(soft::to_ieee<soft::kSingle>(v_)));
+        return kestrion::bit_cast<float>(static_cast<uint32_t>(soft::to_ieee<soft::kSingle>(v_)));
     }
-    KESTRION_INLINE constexpr double to_double() const { return std::bit_cast<double>(soft::to_ieee<soft::kDouble>(v_)); }
+    KESTRION_INLINE constexpr double to_double() const { return kestrion::bit_cast<double>(soft::to_ieee<soft::kDouble>(v_)); }
     // Stored into `out` (a float or a double), and the stored value back, in one step.
     template <class Field>
     KESTRION_INLINE SoftExtended stored(Field& out) const {
@@ -40,7 +40,7 @@ public:
         static_assert(kIsSingle || std::is_same_v<Field, double>);
         uint64_t bits;
         const SoftExtended back(soft::stored_ieee<kIsSingle ? soft::kSingle : soft::kDouble>(v_, bits));
-        out = std::bit_cast<Field>(static_cast<std::conditional_t<kIsSingle, uint32_t, uint64_t>>(bits));
+        out = kestrion::bit_cast<Field>(static_cast<std::conditional_t<kIsSingle, uint32_t, uint64_t>>(bits));
         return back;
     }
 

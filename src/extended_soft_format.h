@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "arithmetic_platform.h"
+#include "compiler.h"
 #include "extended_encoding.h"
 #include "extended_soft_integer.h"
 
@@ -246,10 +247,10 @@ KESTRION_INLINE constexpr bool split_to_doubles(const Value& v, double& hi, doub
     const uint64_t kept = v.significand >> 11;
     const uint64_t dropped = v.significand & 0x7ff;
     const uint64_t up = rounds_up(kept, dropped << 53);
-    hi = std::bit_cast<double>((uint64_t{v.negative} << 63) +
-                               (static_cast<uint64_t>(v.exponent - L::kRebias - 1) << 52) + kept + up);
+    hi = kestrion::bit_cast<double>((uint64_t{v.negative} << 63) +
+                                    (static_cast<uint64_t>(v.exponent - L::kRebias - 1) << 52) + kept + up);
     const auto residual = static_cast<int32_t>(dropped) - static_cast<int32_t>(up << 11);
-    const double last_place = std::bit_cast<double>(static_cast<uint64_t>(v.exponent - kLeast + 1) << 52);
+    const double last_place = kestrion::bit_cast<double>(static_cast<uint64_t>(v.exponent - kLeast + 1) << 52);
     lo = static_cast<double>(v.negative ? -residual : residual) * last_place;
     return true;
 }

@@ -1,12 +1,12 @@
 #include "number_format.h"
 
-#include <bit>
 #include <cassert>
 #include <cstdint>
 #include <cstring>
 
 #include "arithmetic_platform.h"
 #include "big_integer.h"
+#include "compiler.h"
 
 namespace kestrion {
 namespace {
@@ -93,7 +93,7 @@ KESTRION_RARE char* format_outside(uint64_t m, int k, char* out) {
 // round up to 10^6 carries into the whole part. No branch depends on the
 // digits, so the report's seven values cost the same whatever they are.
 char* format_fixed6(float value, char* out) {
-    const auto bits = std::bit_cast<uint32_t>(value);
+    const auto bits = kestrion::bit_cast<uint32_t>(value);
     const uint32_t field = (bits >> 23) & 0xff;
     const uint32_t fraction_bits = bits & 0x7fffff;
     if (field == 0xff && fraction_bits != 0) {

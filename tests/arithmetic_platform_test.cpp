@@ -5,9 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <bit>
 #include <cfloat>
 #include <cstdint>
+
+#include "compiler.h"
 
 #if KESTRION_HAS_MXCSR
 #include <xmmintrin.h>
@@ -49,9 +50,9 @@ void write_control(Control c) { __asm__ volatile("vmsr fpscr, %0" : : "r"(c)); }
 [[maybe_unused]] std::array<uint64_t, 4> subnormal_arithmetic() {
     volatile float float_tiny = 0x1p-140f, float_least_normal = FLT_MIN, float_two = 2.0f;
     volatile double double_tiny = 0x1p-1070, double_least_normal = DBL_MIN, double_two = 2.0;
-    return {std::bit_cast<uint32_t>(float_tiny * float_two), std::bit_cast<uint32_t>(float_least_normal / float_two),
-            std::bit_cast<uint64_t>(double_tiny * double_two),
-            std::bit_cast<uint64_t>(double_least_normal / double_two)};
+    return {kestrion::bit_cast<uint32_t>(float_tiny * float_two), kestrion::bit_cast<uint32_t>(float_least_normal / float_two),
+            kestrion::bit_cast<uint64_t>(double_tiny * double_two),
+            kestrion::bit_cast<uint64_t>(double_least_normal / double_two)};
 }
 
 TEST(ArithmeticSetUp, KeepsSubnormalsThatStartUpFlushedToZero) {
@@ -67,8 +68,8 @@ TEST(ArithmeticSetUp, KeepsSubnormalsThatStartUpFlushedToZero) {
 
     // Flushing was on: every result was 0.
     EXPECT_EQ(flushed, (std::array<uint64_t, 4>{}));
-    const std::array<uint64_t, 4> ieee = {std::bit_cast<uint32_t>(0x1p-139f), std::bit_cast<uint32_t>(0x1p-127f),
-                                          std::bit_cast<uint64_t>(0x1p-1069), std::bit_cast<uint64_t>(0x1p-1023)};
+    const std::array<uint64_t, 4> ieee = {kestrion::bit_cast<uint32_t>(0x1p-139f), kestrion::bit_cast<uint32_t>(0x1p-127f),
+                                          kestrion::bit_cast<uint64_t>(0x1p-1069), kestrion::bit_cast<uint64_t>(0x1p-1023)};
     EXPECT_EQ(kept, ieee);
 #endif
 }

@@ -7,13 +7,13 @@
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
-#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <random>
 #include <string>
 
+#include "compiler.h"
 #include "decimal_reference.h"
 
 namespace kestrion {
@@ -48,7 +48,7 @@ std::string as_literal(const std::string& digits, int64_t leading) {
 void expect_exact_matches(const std::string& digits, int64_t leading, bool dropped_nonzero = false) {
     const double got = exact_to_double(digits, dropped_nonzero, leading);
     const std::string literal = as_literal(digits + (dropped_nonzero ? std::string(900, '0') + "1" : ""), leading);
-    ASSERT_EQ(std::bit_cast<uint64_t>(got), std::bit_cast<uint64_t>(reference_to_double(literal)))
+    ASSERT_EQ(kestrion::bit_cast<uint64_t>(got), kestrion::bit_cast<uint64_t>(reference_to_double(literal)))
         << literal.substr(0, 120) << (dropped_nonzero ? " (dropped tail)" : "");
 }
 
@@ -67,8 +67,8 @@ TEST(ExactConversion, MatchesTheReferenceOnLiteralsOfEveryLength) {
         const int64_t leading = kUnderflowLeading + static_cast<int64_t>(random() % (kOverflowLeading - kUnderflowLeading + 1));
         if (i % 10 == 0) {
             const std::string typed = std::string(random() % 5, '0') + "." + std::string(random() % 5, '0') + digits;
-            ASSERT_EQ(std::bit_cast<uint64_t>(exact_to_double(typed, false, leading)),
-                      std::bit_cast<uint64_t>(reference_to_double(as_literal(digits, leading))))
+            ASSERT_EQ(kestrion::bit_cast<uint64_t>(exact_to_double(typed, false, leading)),
+                      kestrion::bit_cast<uint64_t>(reference_to_double(as_literal(digits, leading))))
                 << typed.substr(0, 60);
         }
         expect_exact_matches(digits, leading, random() % 8 == 0);
@@ -120,7 +120,7 @@ TEST(ExactConversion, RoundsExactMidpointsAndTheirNeighbours) {
     };
     for (int i = 0; i < 5'000; ++i) {
         const uint64_t bits = random() >> 1;
-        const double low = std::bit_cast<double>(i % 4 == 0 ? bits >> (random() % 12 + 11) : bits);  // subnormals too
+        const double low = kestrion::bit_cast<double>(i % 4 == 0 ? bits >> (random() % 12 + 11) : bits);  // subnormals too
         if (std::isfinite(low)) check(low);
     }
     for (double low : {DBL_MAX, std::nextafter(DBL_MAX, 0.0), DBL_MIN, std::nextafter(DBL_MIN, 0.0), 0.0, 0x1p-1074,

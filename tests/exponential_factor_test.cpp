@@ -6,11 +6,12 @@
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
-#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <random>
+
+#include "compiler.h"
 
 namespace kestrion {
 namespace {
@@ -30,7 +31,7 @@ Exponent split(mpfr_srcptr t) {
     return {hi, lo};
 }
 
-uint32_t bits(float f) { return std::isnan(f) ? 0x7fc00000u : std::bit_cast<uint32_t>(f); }
+uint32_t bits(float f) { return std::isnan(f) ? 0x7fc00000u : kestrion::bit_cast<uint32_t>(f); }
 
 void expect_fast_agrees(Exponent t) {
     ASSERT_EQ(bits(exponential_factor(t.hi, t.lo)), bits(exact_exponential_factor(t.hi, t.lo)))
@@ -64,7 +65,7 @@ TEST(ExponentialFactor, FastPathAgreesNearEveryKindOfBoundary) {
         uint32_t b = static_cast<uint32_t>(random() % 0x7f7fffffu) + 1;
         if (i % 10 == 0) b = 0x7f7fffffu - static_cast<uint32_t>(random() % 4);
         if (i % 10 == 1) b = static_cast<uint32_t>(random() % 8) + 1;
-        const Exponent t = near_midpoint(std::bit_cast<float>(b));
+        const Exponent t = near_midpoint(kestrion::bit_cast<float>(b));
         float unused;
         if (!fast_exponential_factor(t.hi, t.lo, unused)) ++undecided;
         expect_fast_agrees(t);
@@ -111,7 +112,7 @@ TEST(ExponentialFactor, RoundsToSixtyFourBitsBeforeTheStore) {
     int ties = 0;
     for (int i = 0; i < 20'000 && ties < 50; ++i) {
         const auto b = static_cast<uint32_t>(0x3f800000u + random() % 0x3000000u);  // 1 to 2^6
-        const float low = std::bit_cast<float>(b);
+        const float low = kestrion::bit_cast<float>(b);
         const Exponent t = near_midpoint(low);
         mpfr_t x, x64;
         mpfr_init2(x, 256);

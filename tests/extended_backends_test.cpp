@@ -9,9 +9,11 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "compiler.h"
 #include "extended.h"
 #include "mpfr_extended.h"
 #include "share_computation.h"
@@ -26,9 +28,16 @@ using Candidates = ::testing::Types<SoftExtended, MpfrExtended>;
 using Reference = MpfrExtended;
 using Candidates = ::testing::Types<SoftExtended>;
 #endif
+// Each candidate named in its tests' names: AgainstReference/soft.…
+struct CandidateName {
+    template <class Candidate>
+    static std::string GetName(int) {
+        return std::is_same_v<Candidate, SoftExtended> ? "soft" : "mpfr";
+    }
+};
 
-uint32_t float_bits(float f) { return std::isnan(f) ? 0x7fc00000u : std::bit_cast<uint32_t>(f); }
-uint64_t double_bits(double d) { return std::isnan(d) ? 0x7ff8000000000000u : std::bit_cast<uint64_t>(d); }
+uint32_t float_bits(float f) { return std::isnan(f) ? 0x7fc00000u : kestrion::bit_cast<uint32_t>(f); }
+uint64_t double_bits(double d) { return std::isnan(d) ? 0x7ff8000000000000u : kestrion::bit_cast<uint64_t>(d); }
 
 // Equal encodings, or both NaN (whose payloads the back ends do not share).
 bool same(X87Encoding a, X87Encoding b) { return a == b || (a.is_nan() && b.is_nan()); }
@@ -269,8 +278,8 @@ void expect_singles_and_doubles_widen_exactly(int scale) {
     std::mt19937_64 random(3);
     for (int i = 0; i < 100'000 * scale; ++i) {
         const uint64_t bits = random();
-        const float f = std::bit_cast<float>(static_cast<uint32_t>(bits));
-        const double d = std::bit_cast<double>(bits);
+        const float f = kestrion::bit_cast<float>(static_cast<uint32_t>(bits));
+        const double d = kestrion::bit_cast<double>(bits);
         ASSERT_TRUE(same(Reference(f).encoding(), Candidate(f).encoding())) << std::hex << bits;
         ASSERT_TRUE(same(Reference(d).encoding(), Candidate(d).encoding())) << std::hex << bits;
     }
@@ -322,7 +331,7 @@ void expect_stored_factors_agree(int scale) {
     for (int i = 0; i < 100'000 * scale; ++i) {
         double y = std::ldexp(static_cast<double>(random() >> 11) - 0x1p52, static_cast<int>(random() % 64) - 80);
         if (i % 2) {
-            const float low = std::bit_cast<float>(static_cast<uint32_t>(random() % 0x7f7fffffu) + 1);
+            const float low = kestrion::bit_cast<float>(static_cast<uint32_t>(random() % 0x7f7fffffu) + 1);
             y = std::log((static_cast<double>(low) + static_cast<double>(std::nextafter(low, INFINITY))) / 2) / ln_base;
         }
         CountingSink reference_errors, candidate_errors;
@@ -344,7 +353,7 @@ float wide(std::mt19937_64& random, double low_exp10, double high_exp10) {
     return static_cast<float>(std::pow(10.0, e));
 }
 
-float any_float(std::mt19937_64& random) { return std::bit_cast<float>(static_cast<uint32_t>(random())); }
+float any_float(std::mt19937_64& random) { return kestrion::bit_cast<float>(static_cast<uint32_t>(random())); }
 
 // A temperature whose exponent t lies within a few parts in 10^7 of the
 // overflow line at this wavelength.
@@ -411,7 +420,7 @@ void expect_generated_cycles_store_identical_fields(int scale) {
 
 template <class Candidate>
 class AgainstReference : public ::testing::Test {};
-TYPED_TEST_SUITE(AgainstReference, Candidates);
+TYPED_TEST_SUITE(AgainstReference, Candidates, CandidateName);
 
 TYPED_TEST(AgainstReference, EveryOperationRoundsTheSame) { expect_every_operation_rounds_the_same<TypeParam>(1); }
 TYPED_TEST(AgainstReference, StoresRoundOnceAtTheirMidpoints) { expect_stores_round_once_at_their_midpoints<TypeParam>(1); }
@@ -425,7 +434,7 @@ TYPED_TEST(AgainstReference, GeneratedCyclesStoreIdenticalFields) {
 // The same at 25 times the size, for the long run.
 template <class Candidate>
 class AgainstReferenceSweep : public ::testing::Test {};
-TYPED_TEST_SUITE(AgainstReferenceSweep, Candidates);
+TYPED_TEST_SUITE(AgainstReferenceSweep, Candidates, CandidateName);
 
 TYPED_TEST(AgainstReferenceSweep, EveryOperationRoundsTheSame) { expect_every_operation_rounds_the_same<TypeParam>(25); }
 TYPED_TEST(AgainstReferenceSweep, StoresRoundOnceAtTheirMidpoints) {

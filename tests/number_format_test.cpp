@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler.h"
 #include "every_core.h"
 
 namespace kestrion {
@@ -31,7 +31,7 @@ void expect_printf(float v) {
     char got[kMaxFixed6Length];
     const size_t length = static_cast<size_t>(format_fixed6(v, got) - got);
     ASSERT_TRUE(length == std::strlen(want) && std::memcmp(got, want, length) == 0)
-        << "bits " << std::hex << std::bit_cast<uint32_t>(v) << ": " << want;
+        << "bits " << std::hex << kestrion::bit_cast<uint32_t>(v) << ": " << want;
 }
 
 TEST(FormatFixed6, SpecialValues) {
@@ -39,9 +39,9 @@ TEST(FormatFixed6, SpecialValues) {
     EXPECT_EQ(fixed6(-0.0f), "-0.000000");
     EXPECT_EQ(fixed6(std::numeric_limits<float>::infinity()), "inf");
     EXPECT_EQ(fixed6(-std::numeric_limits<float>::infinity()), "-inf");
-    EXPECT_EQ(fixed6(std::bit_cast<float>(0x7fc00000u)), "nan");
-    EXPECT_EQ(fixed6(std::bit_cast<float>(0xffc00000u)), "nan");  // sign bit set
-    EXPECT_EQ(fixed6(std::bit_cast<float>(0x7f800001u)), "nan");  // signalling
+    EXPECT_EQ(fixed6(kestrion::bit_cast<float>(0x7fc00000u)), "nan");
+    EXPECT_EQ(fixed6(kestrion::bit_cast<float>(0xffc00000u)), "nan");  // sign bit set
+    EXPECT_EQ(fixed6(kestrion::bit_cast<float>(0x7f800001u)), "nan");  // signalling
     EXPECT_EQ(fixed6(std::numeric_limits<float>::max()), "340282346638528859811704183484516925440.000000");
     EXPECT_EQ(fixed6(-std::numeric_limits<float>::denorm_min()), "-0.000000");
 }
@@ -73,10 +73,10 @@ void expect_every_exponent_matches_printf(int per_exponent) {
     for (uint32_t exponent = 0; exponent < 255; ++exponent) {
         for (int i = 0; i < per_exponent; ++i) {
             const uint32_t bits = (static_cast<uint32_t>(random()) & 0x807fffffu) | (exponent << 23);
-            expect_printf(std::bit_cast<float>(bits));
+            expect_printf(kestrion::bit_cast<float>(bits));
         }
-        expect_printf(std::bit_cast<float>(exponent << 23));
-        expect_printf(std::bit_cast<float>((exponent << 23) | 0x7fffffu));
+        expect_printf(kestrion::bit_cast<float>(exponent << 23));
+        expect_printf(kestrion::bit_cast<float>((exponent << 23) | 0x7fffffu));
     }
 }
 
@@ -103,7 +103,7 @@ TEST(FormatFixed6Exhaustive, EverySingleMatchesPrintf) {
         std::vector<std::string> found;
         char want[64], got[kMaxFixed6Length];
         for (uint64_t bits = begin; bits < end && found.size() < 10; ++bits) {
-            const float v = std::bit_cast<float>(static_cast<uint32_t>(bits));
+            const float v = kestrion::bit_cast<float>(static_cast<uint32_t>(bits));
             if (std::isnan(v)) {
                 std::memcpy(want, "nan", 4);
             } else {

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler.h"
 #include "decimal_reference.h"
 #include "every_core.h"
 #include "memory_streams.h"
@@ -41,7 +41,7 @@ void expect_same_as_reference(const std::string& literal) {
     for (Arrival arrival : {Arrival::together, Arrival::three_bytes_a_read}) {
         double value = 0;
         ASSERT_EQ(read_double(literal, value, arrival), literal.size()) << literal;
-        ASSERT_EQ(std::bit_cast<uint64_t>(value), std::bit_cast<uint64_t>(want)) << literal;
+        ASSERT_EQ(kestrion::bit_cast<uint64_t>(value), kestrion::bit_cast<uint64_t>(want)) << literal;
     }
 }
 
@@ -65,7 +65,7 @@ TEST(ReadGrammar, LongestNumberPrefixIsRead) {
         for (const Case& c : cases) {
             float value = -99;
             EXPECT_EQ(read_single(c.text, value, arrival), c.consumed) << c.text;
-            EXPECT_EQ(std::bit_cast<uint32_t>(value), std::bit_cast<uint32_t>(c.value)) << c.text;
+            EXPECT_EQ(kestrion::bit_cast<uint32_t>(value), kestrion::bit_cast<uint32_t>(c.value)) << c.text;
         }
     }
 }
@@ -101,7 +101,7 @@ TEST(ReadRounding, OutOfRangeFollowsIeee) {
     for (const Case& c : cases) {
         float value = -99;
         EXPECT_EQ(read_single(c.text, value), c.consumed) << c.text;
-        EXPECT_EQ(std::bit_cast<uint32_t>(value), std::bit_cast<uint32_t>(c.value)) << c.text;
+        EXPECT_EQ(kestrion::bit_cast<uint32_t>(value), kestrion::bit_cast<uint32_t>(c.value)) << c.text;
     }
 }
 
@@ -206,7 +206,7 @@ TEST(ReadRounding, MatchesTheReferenceNearMidpoints) {
     for (int i = 0; i < 300'000; ++i) {
         if (i % 3 != 2) {
             uint32_t bits = static_cast<uint32_t>(random()) & 0x7f7fffffu;
-            const float low = std::bit_cast<float>(bits);
+            const float low = kestrion::bit_cast<float>(bits);
             const float high = std::nextafter(low, INFINITY);
             const double mid = (static_cast<double>(low) + static_cast<double>(high)) / 2;
             const int digits = 9 + static_cast<int>(random() % 9);  // 9 to 17 significant digits
@@ -260,7 +260,7 @@ TEST(ReadRounding, MatchesTheReferenceOnEveryExactSingleWrittenOut) {
     std::mt19937 random(11);
     char text[64];
     for (int i = 0; i < 100'000; ++i) {
-        const float f = std::bit_cast<float>(static_cast<uint32_t>(random()) & 0x7f7fffffu);
+        const float f = kestrion::bit_cast<float>(static_cast<uint32_t>(random()) & 0x7f7fffffu);
         std::snprintf(text, sizeof text, "%.8e", static_cast<double>(f));
         float value = 0;
         read_single(text, value);
@@ -278,7 +278,7 @@ void expect_read_back(const std::string& texts, const std::vector<double>& want,
     auto input = std::make_unique<InputBuffer>(source, nullptr);
     for (const double expected : want) {
         double value = 0;
-        if (read_value(*input, value) != ReadStatus::number || std::bit_cast<uint64_t>(value) != std::bit_cast<uint64_t>(expected)) {
+        if (read_value(*input, value) != ReadStatus::number || kestrion::bit_cast<uint64_t>(value) != kestrion::bit_cast<uint64_t>(expected)) {
             char text[32];
             std::snprintf(text, sizeof text, "%.17g", expected);
             found.push_back("read " + std::string(text) + " as " + std::to_string(value));
@@ -304,7 +304,7 @@ TEST(ReadRoundingExhaustive, EverySingleAndTheMidpointsAboveIt) {
             want.push_back(d);
         };
         for (uint64_t bits = begin; bits < end && found.size() < 10; ++bits) {
-            const float f = std::bit_cast<float>(static_cast<uint32_t>(bits));
+            const float f = kestrion::bit_cast<float>(static_cast<uint32_t>(bits));
             if (!std::isfinite(f)) continue;
             const int length = std::snprintf(text, sizeof text, "%.9g", static_cast<double>(f));
             add(std::strtod(text, nullptr), text + length);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -11,9 +10,10 @@
 #include <vector>
 
 #include "arithmetic_platform.h"
+#include "compiler.h"
+#include "expected_text.h"
 #include "number_format.h"
 #include "read_single.h"
-#include "expected_text.h"
 #include "recording_sink.h"
 
 namespace kestrion {
@@ -96,10 +96,10 @@ void expect_every_reference_row_matches() {
         for (int i = 0; i < 13; ++i) {
             const float got = v.*kFields[i];
             const auto want = static_cast<uint32_t>(std::stoul(f[13 + i], nullptr, 16));
-            if (std::isnan(std::bit_cast<float>(want))) {
+            if (std::isnan(kestrion::bit_cast<float>(want))) {
                 EXPECT_TRUE(std::isnan(got)) << "row " << rows << " field " << i;
             } else {
-                EXPECT_EQ(std::bit_cast<uint32_t>(got), want) << "row " << rows << " field " << i;
+                EXPECT_EQ(kestrion::bit_cast<uint32_t>(got), want) << "row " << rows << " field " << i;
             }
         }
     }
@@ -173,7 +173,7 @@ TEST(Shares, ResultsDependOnlyOnTheTypedFields) {
     reused.wavelength_angstrom = 4861;
     compute_shares(fresh, errors);
     compute_shares(reused, errors);
-    for (auto field : kFields) EXPECT_EQ(std::bit_cast<uint32_t>(fresh.*field), std::bit_cast<uint32_t>(reused.*field));
+    for (auto field : kFields) EXPECT_EQ(kestrion::bit_cast<uint32_t>(fresh.*field), kestrion::bit_cast<uint32_t>(reused.*field));
 }
 
 #if KESTRION_LONG_DOUBLE_IS_X87 && !defined(KESTRION_EXTENDED_SOFT)
