@@ -1,7 +1,7 @@
 // Byte streams over the C runtime's file descriptors for the three standard
 // streams. How a descriptor is read and written is the platform's:
 // fd_stream_posix.cpp (a descriptor inherited in non-blocking mode is
-// waited on with poll(), not treated as failed) or fd_stream_windows.cpp
+// waited on, fd_wait_posix.h, not treated as failed) or fd_stream_windows.cpp
 // (binary mode; a broken pipe reported as one). The build picks the file.
 #pragma once
 

@@ -14,6 +14,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "fd_wait_posix.h"
+
 extern char** environ;
 #endif
 
@@ -40,7 +46,7 @@ TEST(FdStreams, BrokenPipeIsReportedAsOne) {
 #else
 
 TEST(FdStreams, WriteFailureNamesTheStreamAndCause) {
-    if (!testing::dev_full_opens()) GTEST_SKIP() << "this system lets no program open /dev/full (macOS refuses to)";
+    if (!testing::dev_full_opens()) GTEST_SKIP() << "this system has no /dev/full to open (macOS has none)";
     const int fd = ::open("/dev/full", O_WRONLY);
     ASSERT_GE(fd, 0);
     FdSink sink(fd, "standard output");
@@ -90,6 +96,42 @@ TEST(FdStreams, NonBlockingDescriptorsWaitInsteadOfFailing) {
     ::close(fds[0]);
     ::waitpid(writer, nullptr, 0);
     EXPECT_EQ(total, kSize);
+}
+
+// A poll() that answers POLLNVAL for an open descriptor, as macOS's does
+// for a terminal, counting its calls: the wait must still sleep until the
+// descriptor is ready, without asking poll() again and again.
+std::atomic<int> invalid_poll_calls{0};
+int poll_answering_invalid(pollfd* fds, nfds_t count, int) {
+    ++invalid_poll_calls;
+    for (nfds_t i = 0; i < count; ++i) fds[i].revents = POLLNVAL;
+    return static_cast<int>(count);
+}
+
+TEST(FdStreams, WaitWherePollCannotWaitSleepsUntilReady) {
+    int fds[2];
+    ASSERT_NO_THROW(testing::open_pipe(fds));
+    ::fcntl(fds[0], F_SETFL, O_NONBLOCK);
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ASSERT_EQ(::write(fds[1], "k", 1), 1);
+    });
+    char c;
+    ASSERT_LT(::read(fds[0], &c, 1), 0);  // nothing to read yet
+    int error = errno;
+    invalid_poll_calls = 0;
+    EXPECT_TRUE(wait_until_ready(fds[0], false, error, poll_answering_invalid));
+    // Ready: the byte is there, though the read does not block.
+    EXPECT_EQ(::read(fds[0], &c, 1), 1);
+    EXPECT_EQ(invalid_poll_calls, 1);
+    writer.join();
+    ::close(fds[0]);
+    ::close(fds[1]);
+
+    // A descriptor that is not open at all truly fails.
+    error = EAGAIN;
+    EXPECT_FALSE(wait_until_ready(fds[0], false, error, poll_answering_invalid));
+    EXPECT_EQ(error, EBADF);
 }
 
 #endif
