@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "c_library_reference.h"
 #include "expected_text.h"
 #include "memory_streams.h"
 #include "recording_sink.h"
@@ -109,6 +110,7 @@ std::string printf_fixed6(float value) {
 // in place by a copy of fixed size, which must cut none short and leave no
 // padding behind.
 TEST(Dialogue, ReportValuesOfEveryLengthMatchPrintf) {
+    KESTRION_SKIP_UNLESS_PRINTF_ROUNDS_TIES_TO_EVEN();
     std::vector<float> values = {INFINITY, -INFINITY, 0.0f, -0.0f, 0.5f, -0.5f};
     for (int digits = 1; digits <= 39; ++digits) {
         const float v = static_cast<float>(1.5 * std::pow(10.0, digits - 1));

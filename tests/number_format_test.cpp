@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "c_library_reference.h"
 #include "compiler.h"
 #include "every_core.h"
 
@@ -64,8 +65,14 @@ void expect_ties_match_printf(uint32_t stride) {
     }
 }
 
-TEST(FormatFixed6, TiesMatchPrintf) { expect_ties_match_printf(61); }
-TEST(FormatFixed6Sweep, EveryTieMatchesPrintf) { expect_ties_match_printf(1); }
+TEST(FormatFixed6, TiesMatchPrintf) {
+    KESTRION_SKIP_UNLESS_PRINTF_ROUNDS_TIES_TO_EVEN();
+    expect_ties_match_printf(61);
+}
+TEST(FormatFixed6Sweep, EveryTieMatchesPrintf) {
+    KESTRION_SKIP_UNLESS_PRINTF_ROUNDS_TIES_TO_EVEN();
+    expect_ties_match_printf(1);
+}
 
 // Every biased exponent, subnormals included, with random significands and signs.
 void expect_every_exponent_matches_printf(int per_exponent) {
@@ -80,10 +87,17 @@ void expect_every_exponent_matches_printf(int per_exponent) {
     }
 }
 
-TEST(FormatFixed6, MatchesPrintfAcrossEveryExponent) { expect_every_exponent_matches_printf(1'000); }
-TEST(FormatFixed6Sweep, MatchesPrintfAcrossEveryExponent) { expect_every_exponent_matches_printf(40'000); }
+TEST(FormatFixed6, MatchesPrintfAcrossEveryExponent) {
+    KESTRION_SKIP_UNLESS_PRINTF_ROUNDS_TIES_TO_EVEN();
+    expect_every_exponent_matches_printf(1'000);
+}
+TEST(FormatFixed6Sweep, MatchesPrintfAcrossEveryExponent) {
+    KESTRION_SKIP_UNLESS_PRINTF_ROUNDS_TIES_TO_EVEN();
+    expect_every_exponent_matches_printf(40'000);
+}
 
 TEST(FormatFixed6, MatchesPrintfAroundRoundingBoundaries) {
+    KESTRION_SKIP_UNLESS_PRINTF_ROUNDS_TIES_TO_EVEN();
     // Neighbours of k + 0.5 millionths and of whole numbers, where the rounding turns.
     std::mt19937 random(3);
     for (int i = 0; i < 500'000; ++i) {
@@ -95,10 +109,31 @@ TEST(FormatFixed6, MatchesPrintfAroundRoundingBoundaries) {
     }
 }
 
+// The check that the C library's "%f" may serve as the reference: a
+// printer that rounds exact ties away from zero is refused, with the
+// reason; one that rounds them to even is taken.
+// Printers that round value · 10^decimals (exact for the ties checked) to
+// a whole number of last places: half away from zero, or half to even.
+std::string fixed_rounding_ties_away(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return testing::c_library_fixed(std::round(value * scale) / scale, decimals);
+}
+std::string fixed_rounding_ties_to_even(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return testing::c_library_fixed(std::nearbyint(value * scale) / scale, decimals);
+}
+
+TEST(PrintfReference, APrinterThatRoundsTiesAwayIsRefused) {
+    const std::string fault = testing::printf_ties_fault(fixed_rounding_ties_away);
+    EXPECT_EQ(fault.rfind("this C library rounds exact ties away from even", 0), 0u) << fault;
+    EXPECT_EQ(testing::printf_ties_fault(fixed_rounding_ties_to_even), "");
+}
+
 // Every one of the 2^32 singles, NaNs and infinities included, against the
 // C library's "%f" (a NaN prints "nan" whatever its sign, where the C
 // library writes "-nan" for some).
 TEST(FormatFixed6Exhaustive, EverySingleMatchesPrintf) {
+    KESTRION_SKIP_UNLESS_PRINTF_ROUNDS_TIES_TO_EVEN();
     const auto failures = testing::on_every_core(testing::slice_of(uint64_t{1} << 32), [](uint64_t begin, uint64_t end) {
         std::vector<std::string> found;
         char want[64], got[kMaxFixed6Length];

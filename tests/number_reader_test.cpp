@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "c_library_reference.h"
 #include "compiler.h"
 #include "decimal_reference.h"
 #include "every_core.h"
@@ -82,6 +83,7 @@ TEST(ReadGrammar, TextWithoutDigitsIsNotANumber) {
 }
 
 TEST(ReadRounding, DecimalRoundsToDoubleThenToSingle) {
+    KESTRION_SKIP_UNLESS_STRTOD_ROUNDS_TIES_TO_EVEN();
     // Straight to single these would round the other way (as strtof
     // does); the second is the shortest text of the single 0x15ae43fd,
     // whose double is exactly the midpoint above that single.
@@ -90,6 +92,20 @@ TEST(ReadRounding, DecimalRoundsToDoubleThenToSingle) {
         read_single(literal, value);
         EXPECT_EQ(value, static_cast<float>(std::strtod(literal, nullptr))) << literal;
     }
+}
+
+// The check that the C library's strtod may serve as the reference: a
+// reader that rounds exact ties away from zero is refused, with the reason.
+// (Each tie checked has the even double below it in magnitude.)
+double strtod_rounding_ties_away(const char* text) {
+    const double even = std::strtod(text, nullptr);
+    return std::nextafter(even, std::copysign(INFINITY, even));
+}
+
+TEST(StrtodReference, AReaderThatRoundsTiesAwayIsRefused) {
+    const std::string fault = testing::strtod_ties_fault(strtod_rounding_ties_away);
+    EXPECT_EQ(fault.rfind("this C library rounds exact ties away from even", 0), 0u) << fault;
+    EXPECT_EQ(testing::strtod_ties_fault([](const char* text) { return reference_to_double(text); }), "");
 }
 
 TEST(ReadRounding, OutOfRangeFollowsIeee) {
@@ -293,6 +309,7 @@ void expect_read_back(const std::string& texts, const std::vector<double>& want,
 // each read back as that very double. Through the reader as the dialogue
 // uses it, thousands of lines at a time.
 TEST(ReadRoundingExhaustive, EverySingleAndTheMidpointsAboveIt) {
+    KESTRION_SKIP_UNLESS_STRTOD_ROUNDS_TIES_TO_EVEN();
     const auto failures = testing::on_every_core(testing::slice_of(uint64_t{1} << 32), [](uint64_t begin, uint64_t end) {
         std::vector<std::string> found;
         std::string texts;
