@@ -1,7 +1,22 @@
-// Reading each typed value from the input as a "%f" read does: white space
-// skipped, then the longest number (an optional sign, digits with an
-// optional decimal point, an optional exponent), rounded correctly to
-// double, which the caller then stores to single.
+// Reading each typed value from the input: white space skipped, then the
+// longest prefix of this grammar, a decimal number as "%f" reads one but
+// without its words (inf, nan) and hexadecimal forms, which are not numbers
+// here:
+//     [+-] ( digits [ "." [digits] ] | "." digits ) [ (e|E) [+-] digits ]
+// rounded correctly to double, which the caller then stores to single.
+//
+// How. One grammar (number_reader.cpp) reads every value, over one of two
+// cursors: a value whose bytes lie together in the input buffer (almost
+// every one) is read where it lies, up to eight digits at a time from one
+// 64-bit word; one that runs on past the bytes read so far is read a byte
+// at a time across refills, its digits kept in bounded memory (the first
+// 800 significant ones and whether any later one is nonzero, which is all
+// correct rounding needs). The scanned decimal then takes the cheapest
+// route that decides its double (decimal_to_double.h): one double
+// operation for short literals, a 128-bit product with a truncated power
+// of ten for any 19-digit significand within 10^±40, the two ends of a
+// longer literal's first 19 digits when they round alike, else the exact
+// conversion in big integers on the stack.
 #pragma once
 
 #include "stream_buffers.h"

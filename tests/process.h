@@ -53,9 +53,9 @@ inline Finished run_program(const std::vector<std::string>& args, const std::str
     return run_program(Launch{args, merge_error}, input);
 }
 
-// Whether this system lets a program open /dev/full, where every write
-// fails for want of space: Linux and FreeBSD do; macOS has the device but
-// refuses to open it, and Windows has none.
+// Whether this system has a /dev/full to open, where every write fails
+// for want of space: Linux and FreeBSD have one; macOS and Windows have
+// none (open fails with ENOENT).
 bool dev_full_opens();
 
 #ifndef _WIN32

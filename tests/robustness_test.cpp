@@ -155,7 +155,7 @@ TEST(OutputFailure, EndsWithStatusOneAndALineNamingTheFailure) {
 
 TEST(OutputFailure, FullDeviceEndsWithStatusOne) {
     if (!dev_full_opens()) {
-        GTEST_SKIP() << "this system lets no program open /dev/full (Windows has none; macOS refuses to open it)";
+        GTEST_SKIP() << "this system has no /dev/full to open (macOS and Windows have none)";
     }
     expect_write_failure(Output::dev_full, "No space left on device");
 }
