@@ -1,8 +1,9 @@
 // The platform facts the arithmetic rests on, each decided here and nowhere
-// else, and the process-wide set-up they call for. The build asks this
-// header the same questions (CMakeLists.txt) to choose the extended-precision
-// back end and the floating-point flags; the code that relies on a fact
-// static_asserts it.
+// else, and the process-wide set-up they call for (what is taken from the
+// compiler and its library is in compiler.h). The build asks this header
+// the same questions (CMakeLists.txt) to choose the extended-precision back
+// end and the floating-point flags; the code that relies on a fact
+// static_asserts it or tests it by its name.
 #pragma once
 
 #include <cfloat>
@@ -47,13 +48,21 @@
 #define KESTRION_HAS_ARM_FPSCR 0
 #endif
 
-// Inlined whatever the compiler's own judgement, for the steps of the
-// reader's and the computation's hot paths: inlined, their values stay in
-// registers, where a call would pass them through memory.
-#define KESTRION_INLINE [[gnu::always_inline]] inline
-// Kept out of line, for the rare cases of those steps, so that the common
-// path stays short where it is inlined.
-#define KESTRION_RARE [[gnu::noinline, gnu::cold]] inline
+// The compiler has an unsigned 128-bit integer, unsigned __int128: GCC and
+// clang on 64-bit targets; not on 32-bit ones (armhf, i386), nor MSVC.
+#if defined(__SIZEOF_INT128__)
+#define KESTRION_HAS_UINT128 1
+#else
+#define KESTRION_HAS_UINT128 0
+#endif
+
+// x86-64's divq, dividing a 128-bit number by a 64-bit one in one
+// instruction, reachable with GNU inline assembly (GCC and clang).
+#if defined(__x86_64__) && defined(__GNUC__)
+#define KESTRION_HAS_DIVQ 1
+#else
+#define KESTRION_HAS_DIVQ 0
+#endif
 
 namespace kestrion {
 

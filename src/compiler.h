@@ -12,6 +12,14 @@
 #include <bit>
 #endif
 
+// Inlined whatever the compiler's own judgement, for the steps of the
+// reader's and the computation's hot paths: inlined, their values stay in
+// registers, where a call would pass them through memory.
+#define KESTRION_INLINE [[gnu::always_inline]] inline
+// Kept out of line, for the rare cases of those steps, so that the common
+// path stays short where it is inlined.
+#define KESTRION_RARE [[gnu::noinline, gnu::cold]] inline
+
 namespace kestrion {
 
 // The bits of `from` read as a `To` of the same size, usable in constant

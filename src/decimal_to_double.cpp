@@ -7,11 +7,15 @@
 namespace kestrion {
 namespace {
 
-// The least u with 2^u > 10^x, for |x| <= 2000: u = floor(x · log2 10)
-// + 1, with log2 10 a little over 217706 / 2^16, the approximation being
-// off by at most one (which the range of the quotient below absorbs), and
-// for x >= 0 never below u.
-constexpr int64_t log2_bound_of_power_of_ten(int64_t x) { return ((x * 217706) >> 16) + 1; }
+// The least u with 2^u > 10^x, u = floor(x · log2 10) + 1, to within one,
+// for |x| <= 2000: 217706 / 2^16 exceeds log2 10 by under 2^-19, which
+// 2000 times is still below one, so the result is u or u + 1 for x >= 0
+// (never below u) and u or u - 1 for x < 0. The range of the quotient
+// below absorbs the difference.
+constexpr int64_t log2_bound_of_power_of_ten(int64_t x) {
+    assert(x >= -2000 && x <= 2000);
+    return ((x * 217706) >> 16) + 1;
+}
 
 // Sizes, for 1 to kMaxSignificantDigits digits D with the first worth
 // 10^leading, leading in [kUnderflowLeading, kOverflowLeading], so that the
@@ -35,19 +39,19 @@ double round_to_double(uint64_t q, bool inexact, int64_t scale) {
     assert(q >= uint64_t{1} << 54);
     const int length = std::bit_width(q);
     const int64_t top = length - 1 + scale;  // the exponent of q's top bit
-    if (top > 1023) return std::numeric_limits<double>::infinity();
-    int64_t drop = length - 53;
-    if (top < -1022) drop += -1022 - top;  // subnormal: the last place is 2^-1074
-    if (drop > length) return 0;           // below half the least subnormal
-    const uint64_t kept = q >> drop;  // drop <= length < 64
+    if (top > kDouble.bias) return std::numeric_limits<double>::infinity();
+    constexpr int64_t kLeastNormal = 1 - kDouble.bias;
+    int64_t drop = length - kDouble.precision;
+    if (top < kLeastNormal) drop += kLeastNormal - top;  // subnormal: the last place is 2^-1074
+    if (drop > length) return 0;                           // below half the least subnormal
+    const uint64_t kept = q >> drop;  // 2 <= drop <= length < 64
     const uint64_t rest = q & (~uint64_t{0} >> (64 - drop)), half = uint64_t{1} << (drop - 1);
-    const uint64_t round_up = rest > half || (rest == half && (inexact || (kept & 1) != 0)) ? 1 : 0;
-    // A normal result's kept bits hold its hidden bit, which lands in the
-    // exponent field's lowest; a carry from rounding runs on into the
-    // exponent, from the subnormals into the normals and from the largest
-    // double to infinity.
-    const uint64_t exponent_field = top >= -1022 ? static_cast<uint64_t>(top + 1022) << 52 : 0;
-    return kestrion::bit_cast<double>(exponent_field + kept + round_up);
+    // A normal result's kept bits hold its hidden bit; a subnormal's go
+    // with field 1. Whether anything below q is nonzero is a sticky bit
+    // below rest's.
+    const auto field = static_cast<int32_t>(top >= kLeastNormal ? top + kDouble.bias : 1);
+    return kestrion::bit_cast<double>(
+        round_to_ieee<kDouble>(false, field, kept, (rest << 1) | (inexact ? 1 : 0), half << 1));
 }
 
 }  // namespace

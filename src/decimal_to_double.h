@@ -12,23 +12,24 @@
 #include "arithmetic_platform.h"
 #include "big_integer.h"
 #include "compiler.h"
-#include "extended_soft_integer.h"
+#include "ieee_format.h"
+#include "wide_integer.h"
 
 namespace kestrion {
 
 // A scanned literal: value = ±(significand + tail) × 10^exponent, where the
-// significand holds its first kKept significant digits (kept of them, its
-// decimal length) and the tail, below one, the rest, of which only whether
-// it is zero is kept here.
+// significand holds its first significant digits, `digits` of them (its
+// decimal length, at most kSignificandDigits), and the tail, below one, the
+// rest, of which only whether it is zero is kept here.
 struct Decimal {
     bool negative = false;
     bool tail_nonzero = false;
-    int kept = 0;
+    int digits = 0;
     uint64_t significand = 0;
     int64_t exponent = 0;
 };
 
-inline constexpr int kKept = 19;  // 10^19 - 1 < 2^64
+inline constexpr int kSignificandDigits = 19;  // the most a significand holds: 10^19 - 1 < 2^64
 
 // Significant digits past this many only matter for rounding through
 // whether any of them is nonzero: every midpoint between two doubles
@@ -124,18 +125,21 @@ KESTRION_INLINE bool product_to_double(uint64_t w, int64_t scale, double& result
     const wide::Uint128 product = wide::multiply(w << z, p.significand);
     // P shifted to put its top bit at 2^127 (by one place, or none), without
     // a branch: the kept bits are then the top 53, D the 75 below them.
+    constexpr int kDropped = 64 - kDouble.precision;  // D's bits in the top word: 11
+    constexpr uint64_t kDroppedMask = (uint64_t{1} << kDropped) - 1, kHalf = uint64_t{1} << (kDropped - 1);
     const uint64_t shift = 1 - (wide::high(product) >> 63);
     const uint64_t high = (wide::high(product) << shift) | (wide::low(product) >> 63 & shift);
     const uint64_t low = wide::low(product) << shift;
-    const uint64_t kept = high >> 11;
-    const uint64_t dropped = high & 0x7ff;  // D's bits above 2^64; H's are 0x400
+    const uint64_t kept = high >> kDropped;
+    const uint64_t dropped = high & kDroppedMask;  // D's bits above 2^64; H's are kHalf
     // D in (H - 2^65, H]: the interval may reach H.
-    if (dropped == 0x3ff || (dropped == 0x400 && low == 0) || (dropped == 0x3fe && low != 0)) return false;
-    const uint64_t round_up = dropped > 0x400 || (dropped == 0x400 && low != 0) ? 1 : 0;
+    if (dropped == kHalf - 1 || (dropped == kHalf && low == 0) || (dropped == kHalf - 2 && low != 0)) return false;
     const int64_t leading = 127 - static_cast<int64_t>(shift) + p.exponent - z;  // P's top bit, in the value
-    // The kept bits' own top bit becomes the exponent field's lowest; a
-    // carry from rounding runs on into the exponent.
-    result = kestrion::bit_cast<double>((static_cast<uint64_t>(leading + 1022) << 52) + kept + round_up);
+    // The kept bits' top bit is the hidden one, at the exponent's field;
+    // D's top bits with whether the rest of it is nonzero, against H.
+    const auto field = static_cast<int32_t>(leading + kDouble.bias);
+    result = kestrion::bit_cast<double>(
+        round_to_ieee<kDouble>(false, field, kept, (dropped << 1) | (low != 0 ? 1 : 0), kHalf << 1));
     return true;
 }
 
@@ -156,7 +160,7 @@ template <class Exact>
 KESTRION_INLINE double to_double(const Decimal& d, Exact exact) {
     double magnitude = 0;
     if (d.significand != 0) {
-        const int64_t leading = d.exponent + d.kept - 1;
+        const int64_t leading = d.exponent + d.digits - 1;
         if (leading > kOverflowLeading) {
             magnitude = std::numeric_limits<double>::infinity();
         } else if (leading < kUnderflowLeading) {

@@ -12,6 +12,7 @@
 
 #include "arithmetic_platform.h"
 #include "compiler.h"
+#include "ieee_format.h"
 
 namespace kestrion {
 
@@ -103,24 +104,32 @@ KESTRION_INLINE bool fast_exponential_factor(double t_hi, double t_lo, float& fa
     if (decided_without_exp(t_hi, factor)) return true;
     const double e = std::exp(t_hi);
     const uint64_t bits = kestrion::bit_cast<uint64_t>(e + e * t_lo);
-    const int exponent = static_cast<int>(bits >> 52) - 1023;  // a is a positive normal double
-    if (exponent >= 128 || exponent < -151) {
-        // a >= 2^128 stores as inf; a < 2^-151 as 0, far below 2^-150.
-        factor = exponent >= 128 ? kInfinity : 0.0f;
+    // a is a positive normal double: no sign bit above its exponent field.
+    const int exponent = static_cast<int>(bits >> DoubleLayout::kFractionBits) - kDouble.bias;
+    // a >= 2^128 stores as inf; a < 2^-151 as 0, far below 2^-150.
+    constexpr int kSingleLeastNormal = 1 - kSingle.bias, kSingleTop = kSingle.bias + 1;
+    constexpr int kLeast = kSingleLeastNormal - kSingle.precision - 1;
+    if (static_cast<unsigned>(exponent - kLeast) >= static_cast<unsigned>(kSingleTop - kLeast)) {
+        factor = exponent >= kSingleTop ? kInfinity : 0.0f;
         return true;
     }
-    const uint64_t significand = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
-    // Bits the single drops: 29, and one more per binade below 2^-126.
-    const int drop = 29 + (exponent < -126 ? -126 - exponent : 0);
+    const uint64_t significand = DoubleLayout::fraction(bits) | DoubleLayout::kHiddenBit;
+    // Bits the single drops: 29, and one more per binade below 2^-126,
+    // where the single is subnormal and goes with field 1.
+    int drop = kDouble.precision - kSingle.precision;
+    int32_t field = exponent + kSingle.bias;
+    if (exponent < kSingleLeastNormal) {
+        drop += kSingleLeastNormal - exponent;
+        field = 1;
+    }
     const uint64_t dropped = significand & ((uint64_t{1} << drop) - 1);
     const uint64_t half = uint64_t{1} << (drop - 1);
     const uint64_t distance = dropped > half ? dropped - half : half - dropped;
     if (distance <= kUndecidedDistance) return false;
 
-    // The kept bits, rounded; a carry runs into the exponent field, up to inf.
-    auto single = static_cast<uint32_t>(significand >> drop) + (dropped > half ? 1u : 0u);
-    if (exponent >= -126) single += static_cast<uint32_t>(exponent + 126) << 23;
-    factor = kestrion::bit_cast<float>(single);
+    // The kept bits, rounded (never a tie, so far from one).
+    factor = kestrion::bit_cast<float>(
+        static_cast<uint32_t>(round_to_ieee<kSingle>(false, field, significand >> drop, dropped, half)));
     return true;
 }
 

@@ -4,42 +4,42 @@
 // Values stay unpacked between operations (extended_soft_format.h); each
 // operation on finite nonzero operands is straight-line integer code, and
 // zeros, infinities, NaN and far-apart addends take one rare path. Wider
-// than 64 bits it only uses the steps of extended_soft_integer.h.
+// than 64 bits it only uses the 128-bit steps of wide_integer.h and the
+// division of wide_division.h.
 #pragma once
 
 #include <cstdint>
 #include <type_traits>
 #include <utility>
 
-#include "arithmetic_platform.h"
 #include "compiler.h"
 #include "extended_encoding.h"
-#include "extended_soft_division.h"
 #include "extended_soft_format.h"
-#include "extended_soft_integer.h"
+#include "wide_division.h"
+#include "wide_integer.h"
 
 namespace kestrion {
 
 class SoftExtended {
 public:
     KESTRION_INLINE constexpr explicit SoftExtended(float f)
-        : v_(soft::from_ieee<soft::kSingle>(kestrion::bit_cast<uint32_t>(f))) {}
+        : v_(soft::from_ieee<kSingle>(kestrion::bit_cast<uint32_t>(f))) {}
     KESTRION_INLINE constexpr explicit SoftExtended(double d)
-        : v_(soft::from_ieee<soft::kDouble>(kestrion::bit_cast<uint64_t>(d))) {}
+        : v_(soft::from_ieee<kDouble>(kestrion::bit_cast<uint64_t>(d))) {}
     static constexpr SoftExtended from_encoding(X87Encoding e) { return SoftExtended(soft::from_encoding(e)); }
     constexpr X87Encoding encoding() const { return soft::to_encoding(v_); }
 
     KESTRION_INLINE constexpr float to_float() const {
-        return kestrion::bit_cast<float>(static_cast<uint32_t>(soft::to_ieee<soft::kSingle>(v_)));
+        return kestrion::bit_cast<float>(static_cast<uint32_t>(soft::to_ieee<kSingle>(v_)));
     }
-    KESTRION_INLINE constexpr double to_double() const { return kestrion::bit_cast<double>(soft::to_ieee<soft::kDouble>(v_)); }
+    KESTRION_INLINE constexpr double to_double() const { return kestrion::bit_cast<double>(soft::to_ieee<kDouble>(v_)); }
     // Stored into `out` (a float or a double), and the stored value back, in one step.
     template <class Field>
-    KESTRION_INLINE SoftExtended stored(Field& out) const {
+    KESTRION_INLINE SoftExtended store(Field& out) const {
         constexpr bool kIsSingle = std::is_same_v<Field, float>;
         static_assert(kIsSingle || std::is_same_v<Field, double>);
         uint64_t bits;
-        const SoftExtended back(soft::stored_ieee<kIsSingle ? soft::kSingle : soft::kDouble>(v_, bits));
+        const SoftExtended back(soft::store<kIsSingle ? kSingle : kDouble>(v_, bits));
         out = kestrion::bit_cast<Field>(static_cast<std::conditional_t<kIsSingle, uint32_t, uint64_t>>(bits));
         return back;
     }
@@ -155,7 +155,7 @@ private:
             // 2q + 1 > 2^64, x < 2^64 cannot hold; so no tie to break.
             const uint64_t other = y - r;
             const int32_t exponent = a.exponent - b.exponent + kX87Bias - 1 + static_cast<int32_t>(whole);
-            if (soft::in_normal_range(exponent)) [[likely]] {
+            if (soft::normal_below_top_binade(exponent)) [[likely]] {
                 return soft::rounded_up_by(negative, q, r > other ? 1 : 0, exponent);
             }
             return soft::round_beyond_normal(negative, q, (r >= other ? soft::kHalf : 0) | (r != other && r != 0 ? 1 : 0),

@@ -12,7 +12,8 @@
 #include "arithmetic_platform.h"
 #include "compiler.h"
 #include "extended_encoding.h"
-#include "extended_soft_integer.h"
+#include "ieee_format.h"
+#include "wide_integer.h"
 
 namespace kestrion::soft {
 
@@ -21,11 +22,9 @@ inline constexpr uint64_t kHalf = kTopBit;  // one half of a last place, as the 
 inline constexpr int32_t kZeroExponent = -0x8000;  // below every finite value's
 
 // 1 where a significand whose lowest bit is `low_bit` and whose bits below
-// it are `rest` (left-aligned) rounds up to nearest even: rest above one
-// half, or at it with the significand odd. The odd bit or'd into rest
-// lifts exactly one half above it, and nothing below one half up to it.
+// it are `rest`, left-aligned (one half is kHalf), rounds up to nearest even.
 KESTRION_INLINE constexpr uint64_t rounds_up(uint64_t low_bit, uint64_t rest) {
-    return (rest | (low_bit & 1)) > kHalf ? 1 : 0;
+    return kestrion::rounds_up(low_bit, rest, kHalf);
 }
 
 // A value of the format:
@@ -78,11 +77,13 @@ KESTRION_RARE constexpr Value round_beyond_normal(bool negative, uint64_t signif
 }
 
 // A result normal before rounding and after it, whatever the rounding does:
-// below the largest binade, where a carry out of the significand still
-// leaves it finite.
-constexpr bool in_normal_range(int32_t exponent) { return static_cast<uint32_t>(exponent - 1) < kX87MaxExponent - 2; }
+// normal, and below the largest binade, where a carry out of the
+// significand still leaves it finite.
+constexpr bool normal_below_top_binade(int32_t exponent) {
+    return static_cast<uint32_t>(exponent - 1) < kX87MaxExponent - 2;
+}
 
-// significand + up (0 or 1), for an exponent in_normal_range.
+// significand + up (0 or 1), for an exponent normal_below_top_binade.
 KESTRION_INLINE constexpr Value rounded_up_by(bool negative, uint64_t significand, uint64_t up, int32_t exponent) {
     significand += up;
     if (significand == 0) {  // carried out of the top: 2^64 is 2^63 one binade up
@@ -92,9 +93,10 @@ KESTRION_INLINE constexpr Value rounded_up_by(bool negative, uint64_t significan
     return {significand, exponent, negative};
 }
 
-// The same rounding for any exponent, straight in_normal_range.
+// The same rounding for any exponent, straight where it is
+// normal_below_top_binade.
 KESTRION_INLINE constexpr Value round(bool negative, uint64_t significand, uint64_t rest, int32_t exponent) {
-    if (in_normal_range(exponent)) [[likely]] {
+    if (normal_below_top_binade(exponent)) [[likely]] {
         return rounded_up_by(negative, significand, rounds_up(significand, rest), exponent);
     }
     return round_beyond_normal(negative, significand, rest, exponent);
@@ -118,48 +120,32 @@ constexpr X87Encoding to_encoding(const Value& v) {
     return {sign, v.significand >> (1 - v.exponent)};  // subnormal: no bit is lost
 }
 
-// An IEEE binary format: significand bits (with the hidden one), exponent bias.
-struct IeeeFormat {
-    int precision;
-    int32_t bias;
-};
-inline constexpr IeeeFormat kSingle{24, 127};
-inline constexpr IeeeFormat kDouble{53, 1023};
-
+// The x87 exponent of a value whose IEEE exponent field is f, normal: f + this.
 template <IeeeFormat F>
-struct IeeeLayout {
-    static constexpr int kFractionBits = F.precision - 1;
-    static constexpr int kSignShift = F.precision - 1 + std::bit_width(static_cast<uint32_t>(2 * F.bias + 1));
-    static constexpr uint64_t kExponentMask = 2 * F.bias + 1;
-    static constexpr uint64_t kInfinity = kExponentMask << kFractionBits;
-    static constexpr uint64_t kQuietNan = kInfinity | (uint64_t{1} << (kFractionBits - 1));
-    // The x87 exponent of a value whose IEEE exponent field is f, normal: f + this.
-    static constexpr int32_t kRebias = kX87Bias - F.bias;
-};
+inline constexpr int32_t kRebias = kX87Bias - F.bias;
 
 // Zeros, subnormals, infinities and NaN of the IEEE format.
 template <IeeeFormat F>
 KESTRION_RARE constexpr Value from_ieee_rare(uint64_t bits) {
     using L = IeeeLayout<F>;
-    const bool negative = (bits >> L::kSignShift) != 0;
-    const uint64_t field = (bits >> L::kFractionBits) & L::kExponentMask;
-    const uint64_t fraction = bits & ((uint64_t{1} << L::kFractionBits) - 1);
+    const bool negative = L::negative(bits);
+    const uint64_t field = L::field(bits);
+    const uint64_t fraction = L::fraction(bits);
     if (field == L::kExponentMask) return fraction == 0 ? infinity(negative) : nan();
     if (fraction == 0) return zero(negative);
     // A subnormal is fraction · 2^(1 - bias - kFractionBits): as a normal
     // number with exponent field 1, less the hidden bit.
-    return normalised(negative, fraction << (64 - F.precision), 1 + L::kRebias);
+    return normalised(negative, fraction << (64 - F.precision), 1 + kRebias<F>);
 }
 
 // Every single and double is a normal number of the format: exact.
 template <IeeeFormat F>
 KESTRION_INLINE constexpr Value from_ieee(uint64_t bits) {
     using L = IeeeLayout<F>;
-    const uint64_t field = (bits >> L::kFractionBits) & L::kExponentMask;
+    const uint64_t field = L::field(bits);
     if (field - 1 < L::kExponentMask - 1) [[likely]] {
         // The fraction moved up under the top bit; the field's bits go past the top.
-        return {(bits << (64 - F.precision)) | kTopBit, static_cast<int32_t>(field) + L::kRebias,
-                (bits >> L::kSignShift) != 0};
+        return {(bits << (64 - F.precision)) | kTopBit, static_cast<int32_t>(field) + kRebias<F>, L::negative(bits)};
     }
     return from_ieee_rare<F>(bits);
 }
@@ -172,15 +158,14 @@ KESTRION_RARE constexpr uint64_t to_ieee_rare(const Value& v) {
     if (is_nan(v)) return L::kQuietNan;
     if (is_infinite(v)) return sign | L::kInfinity;
     if (is_zero(v)) return sign;
-    const int32_t field = v.exponent - L::kRebias;  // as a normal number; at most 0 here, or past the top
+    const int32_t field = v.exponent - kRebias<F>;  // as a normal number; at most 0 here, or past the top
     if (field >= static_cast<int32_t>(L::kExponentMask)) return sign | L::kInfinity;
     // A subnormal keeps precision - (1 - field) bits; 0 of them can still round up to the least.
     const int keep = F.precision - (1 - field);
     if (keep < 0) return sign;  // under half the least subnormal
     const uint64_t kept = keep == 0 ? 0 : v.significand >> (64 - keep);
     const uint64_t dropped = keep == 0 ? v.significand : v.significand << keep;
-    // A carry runs into the exponent field: to the least normal number.
-    return sign | (kept + rounds_up(kept, dropped));
+    return round_to_ieee<F>(v.negative, 1, kept, dropped, kHalf);
 }
 
 // v's significand rounded to the IEEE format's precision, the hidden bit
@@ -191,35 +176,26 @@ KESTRION_INLINE constexpr uint64_t rounded_significand(const Value& v) {
     return kept + rounds_up(kept, v.significand << F.precision);
 }
 
-// The IEEE bits of a normal result with that significand and exponent
-// field: the hidden bit lands in the field's lowest, and a carry runs on
-// into the field, up to infinity.
-template <IeeeFormat F>
-KESTRION_INLINE constexpr uint64_t ieee_bits(bool negative, int32_t field, uint64_t rounded) {
-    using L = IeeeLayout<F>;
-    return (uint64_t{negative} << L::kSignShift) + (static_cast<uint64_t>(field - 1) << L::kFractionBits) + rounded;
-}
-
 template <IeeeFormat F>
 KESTRION_INLINE constexpr uint64_t to_ieee(const Value& v) {
     using L = IeeeLayout<F>;
-    const int32_t field = v.exponent - L::kRebias;
+    const int32_t field = v.exponent - kRebias<F>;
     // Zeros, infinities and NaN have exponents far outside this range.
-    static_assert(kZeroExponent - L::kRebias < 1 && kX87MaxExponent - L::kRebias > static_cast<int32_t>(L::kExponentMask));
+    static_assert(kZeroExponent - kRebias<F> < 1 && kX87MaxExponent - kRebias<F> > static_cast<int32_t>(L::kExponentMask));
     if (static_cast<uint64_t>(field - 1) < L::kExponentMask - 1) [[likely]] {
         return ieee_bits<F>(v.negative, field, rounded_significand<F>(v));
     }
     return to_ieee_rare<F>(v);
 }
 
-// The same store, and the stored value widened back to the format, at
-// once: straight where the rounding cannot carry into the IEEE format's
+// The store to the IEEE format, its bits in `bits`, and the stored value
+// widened back to the format, at once: straight where the rounding cannot carry into the IEEE format's
 // infinity, the rounded significand moved back up (2^precision, a carry
 // out of it, is 2^(precision - 1) one binade up).
 template <IeeeFormat F>
-KESTRION_INLINE constexpr Value stored_ieee(const Value& v, uint64_t& bits) {
+KESTRION_INLINE constexpr Value store(const Value& v, uint64_t& bits) {
     using L = IeeeLayout<F>;
-    const int32_t field = v.exponent - L::kRebias;
+    const int32_t field = v.exponent - kRebias<F>;
     if (static_cast<uint64_t>(field - 1) < L::kExponentMask - 2) [[likely]] {
         const uint64_t rounded = rounded_significand<F>(v);
         bits = ieee_bits<F>(v.negative, field, rounded);
@@ -240,17 +216,17 @@ KESTRION_INLINE constexpr Value stored_ieee(const Value& v, uint64_t& bits) {
 // NaN have exponents outside that range.
 static_assert(KESTRION_DOUBLE_MATH_IS_DOUBLE, "lo is one exact double multiplication");
 KESTRION_INLINE constexpr bool split_to_doubles(const Value& v, double& hi, double& lo) {
-    using L = IeeeLayout<kDouble>;
-    constexpr int32_t kLeast = kX87LowBitOffset - 1022;  // the exponent whose last place is 2^-1022
-    constexpr int32_t kMost = L::kRebias + static_cast<int32_t>(L::kExponentMask) - 2;  // below the top binade
+    using L = DoubleLayout;
+    constexpr int kDropped = 64 - kDouble.precision;
+    constexpr int32_t kLeast = kX87LowBitOffset + 1 - kDouble.bias;  // the exponent whose last place is 2^-1022
+    constexpr int32_t kMost = kRebias<kDouble> + static_cast<int32_t>(L::kExponentMask) - 2;  // below the top binade
     if (static_cast<uint32_t>(v.exponent - kLeast) > static_cast<uint32_t>(kMost - kLeast)) return false;
-    const uint64_t kept = v.significand >> 11;
-    const uint64_t dropped = v.significand & 0x7ff;
-    const uint64_t up = rounds_up(kept, dropped << 53);
-    hi = kestrion::bit_cast<double>((uint64_t{v.negative} << 63) +
-                                    (static_cast<uint64_t>(v.exponent - L::kRebias - 1) << 52) + kept + up);
-    const auto residual = static_cast<int32_t>(dropped) - static_cast<int32_t>(up << 11);
-    const double last_place = kestrion::bit_cast<double>(static_cast<uint64_t>(v.exponent - kLeast + 1) << 52);
+    const uint64_t kept = v.significand >> kDropped;
+    const uint64_t dropped = v.significand & ((uint64_t{1} << kDropped) - 1);
+    const uint64_t up = rounds_up(kept, dropped << (64 - kDropped));
+    hi = kestrion::bit_cast<double>(ieee_bits<kDouble>(v.negative, v.exponent - kRebias<kDouble>, kept + up));
+    const auto residual = static_cast<int32_t>(dropped) - static_cast<int32_t>(up << kDropped);
+    const double last_place = kestrion::bit_cast<double>(ieee_bits<kDouble>(false, v.exponent - kLeast + 1, L::kHiddenBit));
     lo = static_cast<double>(v.negative ? -residual : residual) * last_place;
     return true;
 }

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "arithmetic_platform.h"
 #include "big_integer.h"
 #include "compiler.h"
+#include "ieee_format.h"
 
 namespace kestrion {
 namespace {
@@ -78,7 +78,7 @@ char* format_whole(uint64_t m, int shift, char* out) {
 // The values the usual path below leaves out: whole ones (k < 1), and
 // those under 2^24 · 2^-45 = 2^-21 (k > 44), below 0.48 millionths, which
 // print as zero.
-KESTRION_RARE char* format_outside(uint64_t m, int k, char* out) {
+KESTRION_RARE char* format_whole_or_tiny(uint64_t m, int k, char* out) {
     if (k < 1) return format_whole(m, -k, out);
     std::memcpy(out, "0.000000", 8);
     return out + 8;
@@ -90,31 +90,32 @@ KESTRION_RARE char* format_outside(uint64_t m, int k, char* out) {
 // with m < 2^24, so the whole part is m >> k and the fraction f = m mod 2^k
 // over 2^k. Its six decimals are f · 10^6 / 2^k rounded to nearest, ties to
 // even, which for k <= 44 is exact in 64 bits (f · 10^6 < 2^(k + 20)); a
-// round up to 10^6 carries into the whole part. No branch depends on the
-// digits, so the report's seven values cost the same whatever they are.
+// round up to 10^6 carries into the whole part. The six decimals take no
+// branch; the whole part's length takes one loop step a digit.
 char* format_fixed6(float value, char* out) {
+    using L = SingleLayout;
     const auto bits = kestrion::bit_cast<uint32_t>(value);
-    const uint32_t field = (bits >> 23) & 0xff;
-    const uint32_t fraction_bits = bits & 0x7fffff;
-    if (field == 0xff && fraction_bits != 0) {
+    const uint64_t field = L::field(bits);
+    const uint64_t fraction = L::fraction(bits);
+    if (field == L::kExponentMask && fraction != 0) {
         std::memcpy(out, "nan", 3);
         return out + 3;
     }
-    if ((bits >> 31) != 0) *out++ = '-';
-    if (field == 0xff) {
+    if (L::negative(bits)) *out++ = '-';
+    if (field == L::kExponentMask) {
         std::memcpy(out, "inf", 3);
         return out + 3;
     }
     // value = m · 2^-k, subnormals included
-    const uint64_t m = field == 0 ? fraction_bits : fraction_bits | (1u << 23);
-    const int k = field == 0 ? 149 : 150 - static_cast<int>(field);
-    if (k < 1 || k > 44) [[unlikely]] return format_outside(m, k, out);
+    const uint64_t m = field == 0 ? fraction : fraction | L::kHiddenBit;
+    const int k = L::kLowBitOffset - static_cast<int>(field == 0 ? 1 : field);
+    if (k < 1 || k > 44) [[unlikely]] return format_whole_or_tiny(m, k, out);
 
     const uint64_t low_mask = (uint64_t{1} << k) - 1;
     const uint64_t product = (m & low_mask) * 1000000;
     uint64_t micro = product >> k;
-    const uint64_t rest = product & low_mask, half = uint64_t{1} << (k - 1);
-    micro += (rest > half) | ((rest == half) & micro);
+    // rest is 0 where half is 1: 10^6 is even.
+    micro += rounds_up(micro, product & low_mask, uint64_t{1} << (k - 1));
     const uint64_t carry = micro == 1000000 ? 1 : 0;
     out = write_unsigned((m >> k) + carry, out);
     *out++ = '.';

@@ -7,7 +7,9 @@
 
 namespace kestrion {
 
-// Longest result: a sign, the 39 digits of FLT_MAX, the point, six decimals.
+// Room for the longest result, 47 characters (a sign, the 39 digits of
+// FLT_MAX, the point and six decimals), rounded up to three 16-byte
+// pieces, in which the dialogue copies a value into place.
 inline constexpr size_t kMaxFixed6Length = 48;
 
 // Writes the text at `out` (no terminator) and returns its end. It may use

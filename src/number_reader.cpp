@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "compiler.h"
 #include "decimal_to_double.h"
 
 namespace kestrion {
@@ -42,10 +43,10 @@ struct DigitRun {
 template <class Cursor>
 KESTRION_INLINE void add_digit(Cursor& in, Decimal& d, int c, bool fraction) {
     const auto digit = static_cast<uint64_t>(c - '0');
-    if (d.kept < kKept) {
+    if (d.digits < kSignificandDigits) {
         d.significand = d.significand * 10 + digit;
         if (d.significand != 0) {  // leading zeros only move the point
-            ++d.kept;
+            ++d.digits;
             in.keep(c);
         }
         if (fraction) --d.exponent;
@@ -64,10 +65,10 @@ KESTRION_INLINE void add_digit(Cursor& in, Decimal& d, int c, bool fraction) {
 // the exponent falls by n.
 template <class Cursor>
 KESTRION_INLINE void add_digits(Cursor& in, Decimal& d, bool fraction) {
-    for (DigitRun run; d.kept <= kKept - 8 && in.digit_run(run);) {
+    for (DigitRun run; d.digits <= kSignificandDigits - 8 && in.digit_run(run);) {
         const bool was_zero = d.significand == 0;
         d.significand = d.significand * kPowersOfTenBelow9[run.count] + run.value;
-        d.kept = was_zero ? run.count - run.leading_zeros : d.kept + run.count;
+        d.digits = was_zero ? run.count - run.leading_zeros : d.digits + run.count;
         if (fraction) d.exponent -= run.count;
         if (run.count < 8) return;  // the run has ended
     }

@@ -6,7 +6,7 @@
 #include <limits>
 #include <type_traits>
 
-#include "arithmetic_platform.h"
+#include "compiler.h"
 #include "exponential_factor.h"
 #include "star_pair.h"
 
@@ -75,8 +75,8 @@ struct PowerExponent {
 // both at once where the back end has a step for it.
 template <class Ext, class Field>
 KESTRION_INLINE Ext store(Field& field, const Ext& x) {
-    if constexpr (requires { x.stored(field); }) {
-        return x.stored(field);
+    if constexpr (requires { x.store(field); }) {
+        return x.store(field);
     } else {
         if constexpr (std::is_same_v<Field, float>) {
             field = x.to_float();
@@ -99,7 +99,10 @@ KESTRION_INLINE void split_to_doubles(const Ext& t, double& t_hi, double& t_lo) 
     t_lo = (t - stored_t_hi).to_double();
 }
 
-// The exponent for y, a double widened.
+// The power function's exponent for an exponent y (a double, widened to
+// the back end's format) and ln x: t = y · ln x in extended precision,
+// taken apart for the stored factor, or the overflow or underflow it
+// reaches.
 template <class Ext>
 KESTRION_INLINE PowerExponent power_exponent(const Ext& log_x, const Ext& y) {
     const ShareConstants<Ext>& constants = ShareConstants<Ext>::get();
@@ -111,16 +114,16 @@ KESTRION_INLINE PowerExponent power_exponent(const Ext& log_x, const Ext& y) {
     return {t_hi, t_lo, false};
 }
 
-// The power function x^y = e^(y·ln x) as stored in single precision, given
-// ln x: +inf, with the overflow line, from the overflow limit on; 0 from
-// the underflow limit down; else the store of e^t rounded to 64 bits,
-// which is all the computation uses of it.
-template <class Ext>
-float stored_power(const Ext& log_x, double y, ErrorLineSink& errors) {
-    const PowerExponent e = power_exponent(log_x, Ext(y));
-    if (e.overflows) errors.write_error_line(kOverflowLine);
-    return exponential_factor(e.t_hi, e.t_lo);
+// The power function x^y = e^(y·ln x) as stored in single precision, from
+// its exponent, in two steps: the overflow line, written from the overflow
+// limit on, and the stored factor, +inf there, 0 from the underflow limit
+// down, else the store of e^t rounded to 64 bits, which is all the
+// computation uses of it. Apart, the two stars' lines can go out before
+// either factor is computed, so that no value lives across the write.
+KESTRION_INLINE void write_overflow_line(const PowerExponent& e, ErrorLineSink& errors) {
+    if (e.overflows) [[unlikely]] errors.write_error_line(kOverflowLine);
 }
+KESTRION_INLINE float stored_power(const PowerExponent& e) { return exponential_factor(e.t_hi, e.t_lo); }
 
 // A star's radiance from its stored exponential factor, and its
 // luminosity, given the pair's radiance prefactor ((2h·c)·c)/λ⁵; returns
@@ -153,10 +156,10 @@ void compute_shares_with(StarPairValues& v, ErrorLineSink& errors) {
     double y1, y2;
     const PowerExponent t1 = power_exponent(log_base, store(y1, hc_over_lambda_k / Ext(v.star1_temperature)));
     const PowerExponent t2 = power_exponent(log_base, store(y2, hc_over_lambda_k / Ext(v.star2_temperature)));
-    if (t1.overflows) errors.write_error_line(kOverflowLine);
-    if (t2.overflows) errors.write_error_line(kOverflowLine);
-    v.star1_radiance = exponential_factor(t1.t_hi, t1.t_lo);
-    v.star2_radiance = exponential_factor(t2.t_hi, t2.t_lo);
+    write_overflow_line(t1, errors);
+    write_overflow_line(t2, errors);
+    v.star1_radiance = stored_power(t1);
+    v.star2_radiance = stored_power(t2);
 
     const Ext prefactor = Ext(constants.radiance_numerator) / Ext(v.wavelength_m5);
     const Ext l1 = radiance_and_luminosity(prefactor, v.star1_radius, v.star1_radiance, v.star1_luminosity);

@@ -1,7 +1,8 @@
 // Reading a typed value: the grammar (how much of the text is taken, and
 // whether it is a number at all), and the rounding of a decimal to double
-// and then to single, against the C library's correctly rounded strtod
-// followed by a store.
+// and then to single, against MPFR's correctly rounded conversion
+// (decimal_reference.h), and, where the C library's strtod rounds exact
+// ties correctly, against it too.
 #include "number_reader.h"
 
 #include <gtest/gtest.h>

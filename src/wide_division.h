@@ -11,7 +11,8 @@
 #include <type_traits>
 
 #include "arithmetic_platform.h"
-#include "extended_soft_integer.h"
+#include "compiler.h"
+#include "wide_integer.h"
 
 namespace kestrion::wide {
 
@@ -95,7 +96,7 @@ constexpr uint64_t divide_with_reciprocal(uint64_t high_part, uint64_t low_part,
 // so that the quotient fits 64 bits.
 KESTRION_INLINE constexpr uint64_t divide(uint64_t high_part, uint64_t low_part, uint64_t d, uint64_t& remainder) {
     assert((d >> 63) != 0 && high_part < d);
-#if defined(__x86_64__) && defined(__GNUC__)
+#if KESTRION_HAS_DIVQ
     if (!std::is_constant_evaluated()) {
         // One instruction, where a 128-bit division would call a library routine.
         uint64_t quotient;

@@ -1,14 +1,17 @@
-// The 128-bit integer steps of the software extended format, all in one
-// place, in two forms: unsigned __int128 where the compiler has it (GCC and
-// Clang on 64-bit targets), else a pair of 64-bit words. MSVC would take the
-// pair, with _umul128 in multiply(). Each step's contract stands above the
-// pair's form and holds for both; all are constexpr, so that constants are
-// built at compile time. Division is in extended_soft_division.h.
+// Unsigned 128-bit integers and their steps, for the reader's products and
+// the software extended format, all in one place, in two forms: the
+// compiler's unsigned __int128 where it has one (KESTRION_HAS_UINT128),
+// else a pair of 64-bit words, written with 64-bit operations only. Each
+// step's contract stands above the pair's form and holds for both; all are
+// constexpr, so that constants are built at compile time. Division is in
+// wide_division.h.
 #pragma once
 
 #include <bit>
 #include <cassert>
 #include <cstdint>
+
+#include "arithmetic_platform.h"
 
 namespace kestrion::wide {
 
@@ -86,7 +89,7 @@ inline constexpr Uint128 shift_right_jam(Uint128 x, int64_t n) {
 }  // namespace two_words
 
 // The compiler's own 128-bit integer, where there is one, under the same contracts.
-#if defined(__SIZEOF_INT128__)
+#if KESTRION_HAS_UINT128
 namespace builtin {
 
 __extension__ typedef unsigned __int128 Uint128;

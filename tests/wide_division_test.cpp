@@ -2,7 +2,7 @@
 // division instruction uses, against exact division: on the edges of every
 // seed's interval of divisors, where its Newton steps start worst, and on
 // random divisors and dividends, with remainders near 0 and near d.
-#include "extended_soft_division.h"
+#include "wide_division.h"
 
 #include <gtest/gtest.h>
 

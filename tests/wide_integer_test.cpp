@@ -1,6 +1,6 @@
 // The pair-of-words form of the 128-bit steps against the compiler's own
 // 128-bit integer, on random operands of every size and on the edges.
-#include "extended_soft_integer.h"
+#include "wide_integer.h"
 
 #include <gtest/gtest.h>
 
