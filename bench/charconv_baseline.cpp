@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "arithmetic_platform.h"
+#include "dialogue_texts.h"
 #include "star_pair.h"
 
 namespace {
@@ -192,21 +193,18 @@ Input input(output);
 }  // namespace
 
 int main() {
+    namespace texts = kestrion::texts;
     kestrion::set_up_arithmetic();
     kestrion::StarPairValues v;
     OrderedErrorLine errors(output);
-    output.put("\n<<< Kestrion : Ver 2.00 >>>\n\nExit with CTRL+C\n\n");
-    float* const fields[] = {&v.star1_radius, &v.star2_radius, &v.star1_temperature, &v.star2_temperature,
-                             &v.wavelength_angstrom};
-    const std::string_view prompts[] = {"star1 radius (0-1) : ", "star2 radius (0-1) : ", "star1 temperature  : ",
-                                        "star2 temperature  : ", "wavelength (Angstrom) : "};
+    output.put(texts::kBanner);
     for (;;) {
-        for (int i = 0; i < 5; ++i) {
-            output.put(prompts[i]);
+        for (const texts::Prompt& prompt : texts::kPrompts) {
+            output.put(prompt.text);
             double d;
             switch (input.read_value(d)) {
                 case Read::number:
-                    *fields[i] = static_cast<float>(d);
+                    v.*prompt.field = static_cast<float>(d);
                     break;
                 case Read::unreadable:
                     input.discard_line();
@@ -217,22 +215,12 @@ int main() {
                     return 0;
             }
         }
-        output.put("----------------------------------------\n");
+        output.put(texts::kDashLine);
         kestrion::compute_shares(v, errors);
-        output.put("Radius\n    star1=");
-        output.put_fixed(v.star1_radius);
-        output.put("\n    star2=");
-        output.put_fixed(v.star2_radius);
-        output.put("\nTemperture\n    star1=");
-        output.put_fixed(v.star1_temperature);
-        output.put("\n    star2=");
-        output.put_fixed(v.star2_temperature);
-        output.put("\nLuminosity\n    star1=");
-        output.put_fixed(v.star1_share);
-        output.put("\n    star2=");
-        output.put_fixed(v.star2_share);
-        output.put("\nWaveLength ");
-        output.put_fixed(v.wavelength_angstrom);
-        output.put(" (Angstrom)\n----------------------------------------\n\n");
+        for (const texts::ReportValue& line : texts::kReport) {
+            output.put(line.before);
+            output.put_fixed(v.*line.field);
+        }
+        for (std::string_view text : texts::kReportEnd) output.put(text);
     }
 }

@@ -6,15 +6,15 @@
 #include <cstdio>
 #include <memory>
 #include <random>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "arithmetic_platform.h"
-#include "stream_buffers.h"
-#include "memory_streams.h"
+#include "memory_source.h"
 #include "number_format.h"
 #include "number_reader.h"
 #include "star_pair.h"
+#include "stream_buffers.h"
 
 namespace {
 
@@ -54,14 +54,14 @@ std::string catalogue(bool long_literals) {
 // catalogue in memory.
 void BM_ReadCycle(benchmark::State& state) {
     const std::string text = catalogue(state.range(0) != 0);
-    auto source = std::make_unique<kestrion::testing::MemorySource>(text);
+    auto source = std::make_unique<kestrion::bench::MemorySource>(text);
     auto input = std::make_unique<kestrion::InputBuffer>(*source, nullptr);
     double sum = 0;
     for (auto _ : state) {
         for (int i = 0; i < 5; ++i) {
             double value;
             if (kestrion::read_value(*input, value) != kestrion::ReadStatus::number) {
-                source = std::make_unique<kestrion::testing::MemorySource>(text);
+                source = std::make_unique<kestrion::bench::MemorySource>(text);
                 input = std::make_unique<kestrion::InputBuffer>(*source, nullptr);
                 kestrion::read_value(*input, value);
             }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "arithmetic_platform.h"
+#include "dialogue_texts.h"
 #include "star_pair.h"
 
 namespace {
@@ -17,31 +18,29 @@ public:
 }  // namespace
 
 int main() {
+    namespace texts = kestrion::texts;
     kestrion::set_up_arithmetic();
     kestrion::StarPairValues v;
     StandardErrorLine errors;
-    std::fputs("\n<<< Kestrion : Ver 2.00 >>>\n\nExit with CTRL+C\n\n", stdout);
-    float* const fields[] = {&v.star1_radius, &v.star2_radius, &v.star1_temperature, &v.star2_temperature,
-                             &v.wavelength_angstrom};
-    const char* const prompts[] = {"star1 radius (0-1) : ", "star2 radius (0-1) : ", "star1 temperature  : ",
-                                   "star2 temperature  : ", "wavelength (Angstrom) : "};
+    const auto put = [](std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); };
+    put(texts::kBanner);
     for (;;) {
-        for (int i = 0; i < 5; ++i) {
-            std::fputs(prompts[i], stdout);
+        for (const texts::Prompt& prompt : texts::kPrompts) {
+            put(prompt.text);
             double d;
             const int got = std::scanf("%lf", &d);
             if (got == EOF) {
                 std::putchar('\n');
                 return 0;
             }
-            if (got == 1) *fields[i] = static_cast<float>(d);
+            if (got == 1) v.*prompt.field = static_cast<float>(d);
         }
-        std::puts("----------------------------------------");
+        put(texts::kDashLine);
         std::fflush(stdout);
         kestrion::compute_shares(v, errors);
-        std::printf("Radius\n    star1=%f\n    star2=%f\n", v.star1_radius, v.star2_radius);
-        std::printf("Temperture\n    star1=%f\n    star2=%f\n", v.star1_temperature, v.star2_temperature);
-        std::printf("Luminosity\n    star1=%f\n    star2=%f\n", v.star1_share, v.star2_share);
-        std::printf("WaveLength %f (Angstrom)\n----------------------------------------\n\n", v.wavelength_angstrom);
+        for (const texts::ReportValue& line : texts::kReport) {
+            std::printf("%.*s%f", static_cast<int>(line.before.size()), line.before.data(), v.*line.field);
+        }
+        for (std::string_view text : texts::kReportEnd) put(text);
     }
 }

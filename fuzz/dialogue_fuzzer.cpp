@@ -8,15 +8,16 @@
 
 #include "arithmetic_platform.h"
 #include "dialogue.h"
-#include "expected_text.h"
+#include "dialogue_texts.h"
 #include "memory_streams.h"
+#include "star_pair.h"
 
 namespace {
 
-using kestrion::testing::kBannerText;
-using kestrion::testing::kOverflowText;
-using kestrion::testing::MemorySink;
-using kestrion::testing::MemorySource;
+using kestrion::fuzz::MemorySink;
+using kestrion::fuzz::MemorySource;
+constexpr std::string_view kBannerText = kestrion::texts::kBanner;
+constexpr std::string_view kOverflowText = kestrion::kOverflowLine;
 
 void check(bool ok) {
     if (!ok) std::abort();
@@ -32,7 +33,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
 
-    MemorySource whole(input);
+    MemorySource whole(input, SIZE_MAX);
     MemorySink out, err;
     check(kestrion::run_dialogue(whole, out, err) == 0);
     check(std::string_view(out.text).starts_with(kBannerText));

@@ -1,5 +1,6 @@
 #include "dialogue.h"
 
+#include <array>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
@@ -7,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "dialogue_texts.h"
 #include "number_format.h"
 #include "number_reader.h"
 #include "star_pair.h"
@@ -15,7 +17,7 @@
 namespace kestrion {
 namespace {
 
-using Field = float StarPairValues::*;
+using texts::Field;
 
 // A text padded to a fixed slot of N bytes, so that writing it is one copy
 // of fixed size, which the compiler turns into a few wide moves. The
@@ -27,14 +29,14 @@ struct SlotText {
     static constexpr size_t kSlot = N;
     char bytes[kSlot]{};
     size_t size = 0;
-    constexpr SlotText(std::string_view text) : SlotText({text}) {}
-    template <size_t M>
-    constexpr SlotText(const char (&text)[M]) : SlotText(std::string_view(text, M - 1)) {}
-    constexpr SlotText(std::initializer_list<std::string_view> parts) {
+    constexpr SlotText() = default;
+    template <class Parts>
+    constexpr explicit SlotText(const Parts& parts) {
         for (std::string_view part : parts) {
             for (char c : part) bytes[size++] = c;
         }
     }
+    constexpr explicit SlotText(std::string_view text) : SlotText(std::initializer_list<std::string_view>{text}) {}
 };
 template <size_t N>
 char* put(char* out, const SlotText<N>& text) {
@@ -52,41 +54,27 @@ using ShortText = SlotText<32>;
 using LongText = SlotText<64>;
 constexpr size_t kLongestSlot = LongText::kSlot;
 
-constexpr std::string_view kBanner = "\n<<< Kestrion : Ver 2.00 >>>\n\nExit with CTRL+C\n\n";
-
-// The five prompts of a cycle, in order, each with the field it reads.
+// The dialogue's texts in their slots, each with its field.
 struct Prompt {
     ShortText text;
     Field field;
 };
-constexpr Prompt kPrompts[] = {
-    {"star1 radius (0-1) : ", &StarPairValues::star1_radius},
-    {"star2 radius (0-1) : ", &StarPairValues::star2_radius},
-    {"star1 temperature  : ", &StarPairValues::star1_temperature},
-    {"star2 temperature  : ", &StarPairValues::star2_temperature},
-    {"wavelength (Angstrom) : ", &StarPairValues::wavelength_angstrom},
-};
-
-// 40 hyphens: after the prompts, and closing each report.
-constexpr std::string_view kDashLine = "----------------------------------------\n";
-constexpr LongText kDashes = kDashLine;
-
-// The report: each value printed as "%f" after its text, then the closing
-// text: its unit, the dashes and an empty line.
+constexpr auto kPrompts = [] {
+    std::array<Prompt, std::size(texts::kPrompts)> slotted{};
+    for (size_t i = 0; i < slotted.size(); ++i) slotted[i] = {ShortText(texts::kPrompts[i].text), texts::kPrompts[i].field};
+    return slotted;
+}();
+constexpr LongText kDashes(texts::kDashLine);
 struct ReportValue {
     ShortText before;
     Field field;
 };
-constexpr ReportValue kReport[] = {
-    {"Radius\n    star1=", &StarPairValues::star1_radius},
-    {"\n    star2=", &StarPairValues::star2_radius},
-    {"\nTemperture\n    star1=", &StarPairValues::star1_temperature},
-    {"\n    star2=", &StarPairValues::star2_temperature},
-    {"\nLuminosity\n    star1=", &StarPairValues::star1_share},
-    {"\n    star2=", &StarPairValues::star2_share},
-    {"\nWaveLength ", &StarPairValues::wavelength_angstrom},
-};
-constexpr LongText kReportEnd = {" (Angstrom)\n", kDashLine, "\n"};
+constexpr auto kReport = [] {
+    std::array<ReportValue, std::size(texts::kReport)> slotted{};
+    for (size_t i = 0; i < slotted.size(); ++i) slotted[i] = {ShortText(texts::kReport[i].before), texts::kReport[i].field};
+    return slotted;
+}();
+constexpr LongText kReportEnd(texts::kReportEnd);
 
 constexpr size_t report_bound() {
     size_t bound = kReportEnd.size + kLongestSlot;
@@ -189,7 +177,7 @@ int run_dialogue(ByteSource& input_source, ByteSink& output_sink, ByteSink& erro
     StarPairValues values;
 
     try {
-        output.write(kBanner);
+        output.write(texts::kBanner);
         while (run_cycle(input, output, values, errors)) {
         }
         output.write("\n");

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <memory>
 #include <string>
@@ -23,6 +24,7 @@
 #include "compiler.h"
 #include "decimal_reference.h"
 #include "every_core.h"
+#include "general_format.h"
 #include "memory_streams.h"
 #include "read_single.h"
 
@@ -303,19 +305,64 @@ void expect_read_back(const std::string& texts, const std::vector<double>& want,
     }
 }
 
+// The doubles whose 17-digit texts the exhaustive check reads for a
+// finite single f: the one exactly halfway to the next single away from
+// zero, and those either side of it.
+std::array<double, 3> midpoint_and_neighbours(float f) {
+    const double magnitude = std::fabs(static_cast<double>(f));
+    const double half_step = (static_cast<double>(std::nextafter(std::fabs(f), INFINITY)) - magnitude) / 2;
+    const double midpoint = std::copysign(magnitude + (std::isinf(half_step) ? 0x1p103 : half_step), f);
+    return {std::nextafter(midpoint, -INFINITY), midpoint, std::nextafter(midpoint, INFINITY)};
+}
+
+// The tests' own "%.*g" writer, which the exhaustive check writes its
+// texts with, against the C library's: on the exhaustive check's own texts
+// for singles of every exponent, on doubles of every exponent it meets,
+// and next to powers of ten, where the decimal exponent turns.
+TEST(GeneralFormat, MatchesPrintfOnASample) {
+    KESTRION_SKIP_UNLESS_PRINTF_ROUNDS_TIES_TO_EVEN();
+    std::mt19937_64 random(20261210);
+    char got[testing::kGeneralFormatLength], want[64];
+    const auto expect_same = [&](double d, int precision) {
+        const char* const end = testing::write_general(d, precision, got);
+        std::snprintf(want, sizeof want, "%.*g", precision, d);
+        ASSERT_STREQ(got, want) << std::hexfloat << d;
+        ASSERT_EQ(static_cast<size_t>(end - got), std::strlen(want));
+    };
+    for (int i = 0; i < 300'000; ++i) {
+        const auto bits = static_cast<uint32_t>(i < 1'000 ? i : i < 2'000 ? 0x7f7fffff - (i - 1'000) : random());
+        const float f = kestrion::bit_cast<float>(bits);
+        if (!std::isfinite(f)) continue;
+        expect_same(f, 9);
+        for (const double d : midpoint_and_neighbours(f)) expect_same(d, 17);
+        // A double of the same binade, with every precision.
+        const double d = std::ldexp(static_cast<double>(random() >> 11), std::ilogb(f) - 52);
+        expect_same(std::copysign(d, f), 1 + static_cast<int>(random() % 17));
+    }
+    for (int exponent = -46; exponent <= 39; ++exponent) {
+        const double power = std::pow(10.0, exponent);
+        for (const double d : {std::nextafter(power, 0.0), power, std::nextafter(power, INFINITY)}) {
+            for (int precision : {1, 9, 16, 17}) expect_same(d, precision);
+        }
+    }
+    // Exact ties, which it leaves to the C library.
+    for (const double tie : {0.5, 2.5, 1234567.125, 0.0078125, -16777217.0}) expect_same(tie, tie == 0.0078125 ? 4 : 7);
+}
+
 // Every finite single, both signs: its nine-digit text ("%.9g", which
 // names every single) reads back as the C library's correctly rounded
 // strtod reads it; and the 17-digit texts of the double exactly halfway to
 // the next single away from zero, and of the doubles either side of it,
 // each read back as that very double. Through the reader as the dialogue
-// uses it, thousands of lines at a time.
+// uses it, thousands of lines at a time. The texts are written by the
+// tests' own writer, since snprintf would take most of the time.
 TEST(ReadRoundingExhaustive, EverySingleAndTheMidpointsAboveIt) {
     KESTRION_SKIP_UNLESS_STRTOD_ROUNDS_TIES_TO_EVEN();
     const auto failures = testing::on_every_core(testing::slice_of(uint64_t{1} << 32), [](uint64_t begin, uint64_t end) {
         std::vector<std::string> found;
         std::string texts;
         std::vector<double> want;
-        char text[32];
+        char text[testing::kGeneralFormatLength];
         const auto add = [&](double d, const char* text_end) {
             texts.append(text, static_cast<size_t>(text_end - text));
             texts += '\n';
@@ -324,14 +371,9 @@ TEST(ReadRoundingExhaustive, EverySingleAndTheMidpointsAboveIt) {
         for (uint64_t bits = begin; bits < end && found.size() < 10; ++bits) {
             const float f = kestrion::bit_cast<float>(static_cast<uint32_t>(bits));
             if (!std::isfinite(f)) continue;
-            const int length = std::snprintf(text, sizeof text, "%.9g", static_cast<double>(f));
-            add(std::strtod(text, nullptr), text + length);
-            const double magnitude = std::fabs(static_cast<double>(f));
-            const double half_step = (static_cast<double>(std::nextafter(std::fabs(f), INFINITY)) - magnitude) / 2;
-            const double midpoint = std::copysign(magnitude + (std::isinf(half_step) ? 0x1p103 : half_step), f);
-            for (double d : {std::nextafter(midpoint, -INFINITY), midpoint, std::nextafter(midpoint, INFINITY)}) {
-                add(d, text + std::snprintf(text, sizeof text, "%.17g", d));
-            }
+            const char* const text_end = testing::write_general(f, 9, text);
+            add(std::strtod(text, nullptr), text_end);
+            for (const double d : midpoint_and_neighbours(f)) add(d, testing::write_general(d, 17, text));
             if (want.size() >= 16'384) {
                 expect_read_back(texts, want, found);
                 texts.clear();
