@@ -76,12 +76,12 @@ struct PowerOfTen {
     uint64_t significand;
     int32_t exponent;
 };
-inline constexpr int kTableScale = 40;  // s from -40 to 40
+inline constexpr int kTableScale = 80;  // s from -80 to 80
 
 // floor(10^s · 2^-exponent) with the exponent that puts it in [2^63, 2^64):
 // for s >= 0 the top 64 bits of 10^s, for s < 0 the quotient 2^-exponent / 10^-s.
 constexpr PowerOfTen power_of_ten(int s) {
-    using Integer = BigInteger<8>;  // 10^40 < 2^133, and 2^(64 + 133) < 2^256
+    using Integer = BigInteger<11>;  // 10^80 < 2^266, and 2^(63 + 266) < 2^352
     Integer ten_to_s(1);
     ten_to_s.multiply_power_of_ten(s < 0 ? -s : s);
     const int length = ten_to_s.bit_length();
@@ -116,7 +116,7 @@ static_assert(kPowersOfTen.power[kTableScale - 1].significand == 0xccccccccccccc
 // whole interval lies on one side of H, and the rounding of P is the
 // correct rounding of the value (a carry out of the kept bits, only when D
 // is near its top, rounds up either way). Otherwise, about once in 1,000
-// literals, it declines. The result, between 10^-40 and 2^64 · 10^40, is
+// literals, it declines. The result, between 10^-80 and 2^64 · 10^80, is
 // always a normal double.
 KESTRION_INLINE bool product_to_double(uint64_t w, int64_t scale, double& result) {
     if (scale < -kTableScale || scale > kTableScale) return false;

@@ -14,7 +14,7 @@
 // correct rounding needs). The scanned decimal then takes the cheapest
 // route that decides its double (decimal_to_double.h): one double
 // operation for short literals, a 128-bit product with a truncated power
-// of ten for any 19-digit significand within 10^±40, the two ends of a
+// of ten for any 19-digit significand within 10^±80, the two ends of a
 // longer literal's first 19 digits when they round alike, else the exact
 // conversion in big integers on the stack.
 #pragma once

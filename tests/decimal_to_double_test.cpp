@@ -21,9 +21,9 @@ namespace {
 
 using testing::reference_to_double;
 
-// 10^s at 512 bits is exact for s >= 0 (10^40 < 2^133) and within 2^-448
+// 10^s at 512 bits is exact for s >= 0 (10^80 < 2^266) and within 2^-448
 // of it in the table's units for s < 0, where 2^-e / 10^-s lies at least
-// 10^-40 from an integer: so its floor is the entry.
+// 5^-80 > 2^-186 from an integer: so its floor is the entry.
 TEST(PowersOfTen, EachEntryIsThePowerTruncatedTo64Bits) {
     mpfr_t power;
     mpfr_init2(power, 512);

@@ -23,6 +23,7 @@
 #include "c_library_reference.h"
 #include "compiler.h"
 #include "decimal_reference.h"
+#include "decimal_to_double.h"
 #include "every_core.h"
 #include "general_format.h"
 #include "memory_streams.h"
@@ -173,7 +174,7 @@ TEST(ReadRounding, ALongTailDecidesTheRoundingInSingle) {
 
 // The edges of the fast paths: 15 to 20 significant digits (2^53 lies
 // among the 16-digit significands, 2^64 among the 20-digit ones), scales
-// either side of 10^22, the largest exact power of ten, and of 10^±40, the
+// either side of 10^22, the largest exact power of ten, and of 10^±80, the
 // ends of the table of powers, and exponents that underflow or overflow;
 // some behind runs of leading zeros, which count for nothing; and integers
 // exactly halfway between two doubles from 2^53 to 2^64, ties
@@ -206,7 +207,7 @@ TEST(ReadRounding, MatchesTheReferenceAtTheEdgesOfTheFastPaths) {
             const size_t point = 1 + random() % (digits.size() - 1);
             digits = digits.substr(0, point) + "." + digits.substr(point);
         }
-        const int edge = std::array{22, -22, 40, -40}[random() % 4] - static_cast<int>(digits.size());
+        const int edge = std::array{22, -22, kTableScale, -kTableScale}[random() % 4] - static_cast<int>(digits.size());
         const int exponent = random() % 4 == 0 ? static_cast<int>(random() % 700) - 350
                                                : static_cast<int>(random() % 7) - 3 + edge;
         expect_same_as_reference(digits + "e" + std::to_string(exponent));
@@ -298,9 +299,9 @@ void expect_read_back(const std::string& texts, const std::vector<double>& want,
     for (const double expected : want) {
         double value = 0;
         if (read_value(*input, value) != ReadStatus::number || kestrion::bit_cast<uint64_t>(value) != kestrion::bit_cast<uint64_t>(expected)) {
-            char text[32];
-            std::snprintf(text, sizeof text, "%.17g", expected);
-            found.push_back("read " + std::string(text) + " as " + std::to_string(value));
+            char text[64];
+            std::snprintf(text, sizeof text, "read %.17g as %.17g", expected, value);
+            found.push_back(text);
         }
     }
 }
