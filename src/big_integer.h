@@ -10,11 +10,9 @@
 #include <cassert>
 #include <cstdint>
 
-namespace kestrion {
+#include "decimal_words.h"
 
-// 10^n for n from 0 to 8: the powers of ten that fit one 32-bit limb.
-inline constexpr uint32_t kPowersOfTenBelow9[] = {1,       10,        100,        1'000,      10'000,
-                                                  100'000, 1'000'000, 10'000'000, 100'000'000};
+namespace kestrion {
 
 template <int kLimbs>
 class BigInteger {
@@ -48,7 +46,7 @@ public:
     constexpr void multiply_power_of_ten(int64_t n) {
         assert(n >= 0);
         for (; n >= 9; n -= 9) multiply_add(1'000'000'000, 0);
-        multiply_add(kPowersOfTenBelow9[n], 0);
+        multiply_add(static_cast<uint32_t>(kPowersOfTen[n]), 0);
     }
 
     // x · 2^n; needs the result below 2^kBits.

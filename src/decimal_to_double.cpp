@@ -91,7 +91,7 @@ double exact_to_double(std::string_view digits, bool dropped_nonzero, int64_t le
         }
     }
     if (count == 0) return 0;
-    value.multiply_add(kPowersOfTenBelow9[grouped], group);
+    value.multiply_add(static_cast<uint32_t>(kPowersOfTen[grouped]), group);
 
     // T = value · 10^e; T · 2^k = numerator / denominator.
     const int64_t e = leading - (count - 1);

@@ -12,6 +12,7 @@
 #include "arithmetic_platform.h"
 #include "big_integer.h"
 #include "compiler.h"
+#include "decimal_words.h"
 #include "ieee_format.h"
 #include "wide_integer.h"
 
@@ -63,7 +64,7 @@ static_assert(KESTRION_DOUBLE_MATH_IS_DOUBLE, "Clinger's path counts on one roun
 // or division that joins them is the only rounding, and IEEE arithmetic
 // makes it correct.
 KESTRION_INLINE bool exact_in_double(uint64_t w, int64_t scale, double& result) {
-    if (w > (uint64_t{1} << 53) || scale < -22 || scale > 22) return false;
+    if (w > (uint64_t{1} << 53) || static_cast<uint64_t>(scale + 22) > 44) return false;
     const double m = static_cast<double>(w);
     result = scale < 0 ? m / kExactPowersOfTen[-scale] : m * kExactPowersOfTen[scale];
     return true;
@@ -99,11 +100,11 @@ struct PowersOfTen {
         for (int s = -kTableScale; s <= kTableScale; ++s) power[s + kTableScale] = power_of_ten(s);
     }
 };
-inline constexpr PowersOfTen kPowersOfTen;
-static_assert(kPowersOfTen.power[kTableScale].significand == uint64_t{1} << 63);
-static_assert(kPowersOfTen.power[kTableScale + 19].significand == 10'000'000'000'000'000'000u);
-static_assert(kPowersOfTen.power[kTableScale - 1].significand == 0xcccccccccccccccc &&
-              kPowersOfTen.power[kTableScale - 1].exponent == -67);
+inline constexpr PowersOfTen kTruncatedPowersOfTen;
+static_assert(kTruncatedPowersOfTen.power[kTableScale].significand == uint64_t{1} << 63);
+static_assert(kTruncatedPowersOfTen.power[kTableScale + 19].significand == 10'000'000'000'000'000'000u);
+static_assert(kTruncatedPowersOfTen.power[kTableScale - 1].significand == 0xcccccccccccccccc &&
+              kTruncatedPowersOfTen.power[kTableScale - 1].exponent == -67);
 
 // The usual path: w · 10^scale for any significand w (nonzero) and a scale
 // within the table, in integers. With m = w · 2^z normalised to
@@ -120,7 +121,7 @@ static_assert(kPowersOfTen.power[kTableScale - 1].significand == 0xccccccccccccc
 // always a normal double.
 KESTRION_INLINE bool product_to_double(uint64_t w, int64_t scale, double& result) {
     if (scale < -kTableScale || scale > kTableScale) return false;
-    const PowerOfTen& p = kPowersOfTen.power[scale + kTableScale];
+    const PowerOfTen& p = kTruncatedPowersOfTen.power[scale + kTableScale];
     const int z = std::countl_zero(w);
     const wide::Uint128 product = wide::multiply(w << z, p.significand);
     // P shifted to put its top bit at 2^127 (by one place, or none), without
@@ -132,8 +133,10 @@ KESTRION_INLINE bool product_to_double(uint64_t w, int64_t scale, double& result
     const uint64_t low = wide::low(product) << shift;
     const uint64_t kept = high >> kDropped;
     const uint64_t dropped = high & kDroppedMask;  // D's bits above 2^64; H's are kHalf
-    // D in (H - 2^65, H]: the interval may reach H.
-    if (dropped == kHalf - 1 || (dropped == kHalf && low == 0) || (dropped == kHalf - 2 && low != 0)) return false;
+    // D in (H - 2^65, H]: the interval may reach H. D - (H - 2^65) - 1,
+    // in units of 2^64, is below 2 exactly then: D's top bits less kHalf - 2,
+    // less one more where its low word is 0.
+    if (dropped - (kHalf - 2) - (low == 0 ? 1 : 0) < 2) return false;
     const int64_t leading = 127 - static_cast<int64_t>(shift) + p.exponent - z;  // P's top bit, in the value
     // The kept bits' top bit is the hidden one, at the exponent's field;
     // D's top bits with whether the rest of it is nonzero, against H.
@@ -154,22 +157,29 @@ KESTRION_INLINE bool bracketed_to_double(uint64_t w, int64_t scale, double& resu
     return true;
 }
 
+// Past the routes: certainly infinite, certainly zero, or the exact
+// conversion, `exact(leading)`, for a literal whose first significant
+// digit is worth 10^leading.
+template <class Exact>
+[[gnu::noinline]] double beyond_the_routes(const Decimal& d, Exact exact) {
+    const int64_t leading = d.exponent + decimal_length(d.significand) - 1;
+    if (leading > kOverflowLeading) return std::numeric_limits<double>::infinity();
+    if (leading < kUnderflowLeading) return 0;
+    return exact(leading);
+}
+
 // The double nearest the literal: the cheapest route that decides it, else
 // `exact(leading)`, which hands the literal's own digits to exact_to_double.
+// Each route takes only scales whose results lie well inside the range of
+// doubles, so the range is looked at only past them.
 template <class Exact>
 KESTRION_INLINE double to_double(const Decimal& d, Exact exact) {
     double magnitude = 0;
     if (d.significand != 0) {
-        const int64_t leading = d.exponent + d.digits - 1;
-        if (leading > kOverflowLeading) {
-            magnitude = std::numeric_limits<double>::infinity();
-        } else if (leading < kUnderflowLeading) {
-            magnitude = 0;
-        } else if (d.tail_nonzero ? !bracketed_to_double(d.significand, d.exponent, magnitude)
-                                  : !exact_in_double(d.significand, d.exponent, magnitude) &&
-                                        !product_to_double(d.significand, d.exponent, magnitude)) {
-            magnitude = exact(leading);
-        }
+        const bool routed = d.tail_nonzero ? bracketed_to_double(d.significand, d.exponent, magnitude)
+                                           : exact_in_double(d.significand, d.exponent, magnitude) ||
+                                                 product_to_double(d.significand, d.exponent, magnitude);
+        if (!routed) magnitude = beyond_the_routes(d, exact);
     }
     return d.negative ? -magnitude : magnitude;
 }

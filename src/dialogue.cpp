@@ -65,6 +65,14 @@ constexpr auto kPrompts = [] {
     return slotted;
 }();
 constexpr LongText kDashes(texts::kDashLine);
+// All five prompts and the dashes, as a cycle whose values were all in
+// the input already writes them.
+constexpr auto kPromptsAndDashes = [] {
+    std::array<std::string_view, std::size(texts::kPrompts) + 1> parts{};
+    for (size_t i = 0; i < std::size(texts::kPrompts); ++i) parts[i] = texts::kPrompts[i].text;
+    parts.back() = texts::kDashLine;
+    return SlotText<160>(parts);
+}();
 struct ReportValue {
     ShortText before;
     Field field;
@@ -113,48 +121,53 @@ private:
     std::optional<StreamError> failure_;
 };
 
-// The values are formatted first, each into a slot of its own, and only
-// then put in place: each value's length depends on a long chain of
-// arithmetic, and formatting straight into the output would make every
-// value wait for the one before it to find where it starts.
+// The report, each value formatted in place after its text: a fixed copy
+// of the text's slot, then the value, over the slot's padding.
 void write_report(OutputBuffer& output, const StarPairValues& values) {
-    constexpr size_t kCount = std::size(kReport);
-    char texts[kCount][kMaxFixed6Length];
-    size_t lengths[kCount];
-    for (size_t i = 0; i < kCount; ++i) {
-        lengths[i] = static_cast<size_t>(format_fixed6(values.*kReport[i].field, texts[i]) - texts[i]);
-    }
     char* out = output.reserve(kReportBound);
-    for (size_t i = 0; i < kCount; ++i) {
-        out = put(out, kReport[i].before);
-        // Sixteen bytes hold every value a report usually has; the rest
-        // only when the value is longer.
-        std::memcpy(out, texts[i], 16);
-        if (lengths[i] > 16) std::memcpy(out + 16, texts[i] + 16, kMaxFixed6Length - 16);
-        out += lengths[i];
-    }
+    for (const ReportValue& line : kReport) out = format_fixed6(values.*line.field, put(out, line.before));
     output.commit(put(out, kReportEnd));
 }
 
 // One cycle; false when the input ended before its fifth value.
+//
+// The values the input holds already are read first, and their prompts
+// written after them: the output is the same, as nothing goes out before
+// the program waits. When all five were there, the prompts and the dashes
+// go out as one copy. Otherwise every prompt up to the first value not
+// read yet is written before that value is read, which may wait (and so
+// first flushes the output, that prompt with it), and the rest of the
+// cycle reads and writes one prompt at a time.
 bool run_cycle(InputBuffer& input, OutputBuffer& output, StarPairValues& values, OrderedErrorSink& errors) {
-    for (const Prompt& prompt : kPrompts) {
-        write_text(output, prompt.text);
-        double value;
-        switch (read_value(input, value)) {
-            case ReadStatus::number:
-                values.*prompt.field = to_single(value);
-                break;
-            case ReadStatus::unreadable:
-                // Keep the old value and drop the rest of the line, so the
-                // next prompt waits for fresh input.
-                input.discard_line();
-                break;
-            case ReadStatus::end_of_input:
-                return false;
+    constexpr size_t kFields = std::size(kPrompts);
+    double read[kFields];
+    ReadStatus status = ReadStatus::number;
+    const size_t ready = read_buffered_values(input, read, kFields, status);
+    for (size_t i = 0; i < ready; ++i) values.*kPrompts[i].field = to_single(read[i]);
+    if (ready == kFields) [[likely]] {
+        write_text(output, kPromptsAndDashes);
+    } else {
+        for (size_t i = 0; i < ready; ++i) write_text(output, kPrompts[i].text);
+        for (size_t i = ready; i < kFields; ++i) {
+            write_text(output, kPrompts[i].text);
+            double value;
+            // The first of them was found unreadable already, or not read yet.
+            switch (i == ready && status == ReadStatus::unreadable ? status : read_value(input, value)) {
+                case ReadStatus::number:
+                    values.*kPrompts[i].field = to_single(value);
+                    break;
+                case ReadStatus::unreadable:
+                    // Keep the old value and drop the rest of the line, so
+                    // the next prompt waits for fresh input.
+                    input.discard_line();
+                    break;
+                case ReadStatus::end_of_input:
+                case ReadStatus::needs_input:
+                    return false;
+            }
         }
+        write_text(output, kDashes);
     }
-    write_text(output, kDashes);
     compute_shares(values, errors);
     errors.raise_output_failure();
     write_report(output, values);

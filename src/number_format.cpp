@@ -1,62 +1,40 @@
 #include "number_format.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
+#include "arithmetic_platform.h"
 #include "big_integer.h"
 #include "compiler.h"
+#include "decimal_words.h"
 #include "ieee_format.h"
+#include "text_words.h"
 
 namespace kestrion {
 namespace {
 
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-char* write_two(unsigned pair, char* out) {
-    std::memcpy(out, kDigitPairs + 2 * pair, 2);
-    return out + 2;
+// The last `count` of n's eight digits (n < 10^8, count from 1 to 8),
+// leading zeros dropped by a shift; eight bytes are stored at out.
+KESTRION_INLINE char* write_digits(uint64_t n, int count, char* out) {
+    assert(count >= 1 && count <= 8);
+    words::store(out, eight_digits(n) >> (8 * (8 - count)));
+    return out + count;
 }
 
-// n's decimal digits, written straight to their places from the last one:
-// first the length, then the pairs.
+// n's decimal digits, eight at a time from the first.
 char* write_unsigned(uint64_t n, char* out) {
-    int length = 1;
-    for (uint64_t bound = 10; length < 20 && n >= bound; bound *= 10) ++length;
-    char* const end = out + length;
-    char* p = end;
-    while (n >= 100) {
-        p -= 2;
-        std::memcpy(p, kDigitPairs + 2 * (n % 100), 2);
-        n /= 100;
+    if (n >= kPowersOfTen[8]) {
+        out = write_unsigned(n / kPowersOfTen[8], out);
+        return write_digits(n % kPowersOfTen[8], 8, out);
     }
-    if (n >= 10) {
-        std::memcpy(p - 2, kDigitPairs + 2 * n, 2);
-    } else {
-        p[-1] = static_cast<char>('0' + n);
-    }
-    return end;
-}
-
-// Six decimals: three pairs.
-char* write_micro(unsigned micro, char* out) {
-    out = write_two(micro / 10000, out);
-    out = write_two(micro / 100 % 100, out);
-    return write_two(micro % 100, out);
-}
-
-// Nine digits, leading zeros included.
-char* write_nine(uint32_t n, char* out) {
-    *out++ = static_cast<char>('0' + n / 100'000'000);
-    out = write_two(n / 1'000'000 % 100, out);
-    return write_micro(n % 1'000'000, out);
+    return write_digits(n, n == 0 ? 1 : decimal_length(n), out);
 }
 
 // A whole value m · 2^shift (m < 2^24, shift <= 104, so below 2^128, which
-// has 39 digits: five groups of nine), as "%f" prints it: its digits and
+// has 39 digits: five groups of eight), as "%f" prints it: its digits and
 // six zeros.
 char* format_whole(uint64_t m, int shift, char* out) {
     assert(m < (uint64_t{1} << 24) && shift >= 0 && shift <= 104);
@@ -67,36 +45,19 @@ char* format_whole(uint64_t m, int shift, char* out) {
         whole.shift_left(shift);
         uint32_t groups[5];
         int count = 0;
-        while (!whole.is_zero()) groups[count++] = whole.divide_by_limb(1'000'000'000);
+        while (!whole.is_zero()) groups[count++] = whole.divide_by_limb(static_cast<uint32_t>(kPowersOfTen[8]));
         out = write_unsigned(groups[--count], out);
-        while (count > 0) out = write_nine(groups[--count], out);
+        while (count > 0) out = write_digits(groups[--count], 8, out);
     }
     std::memcpy(out, ".000000", 7);
     return out + 7;
 }
 
-// The values the usual path below leaves out: whole ones (k < 1), and
-// those under 2^24 · 2^-45 = 2^-21 (k > 44), below 0.48 millionths, which
-// print as zero.
-KESTRION_RARE char* format_whole_or_tiny(uint64_t m, int k, char* out) {
-    if (k < 1) return format_whole(m, -k, out);
-    std::memcpy(out, "0.000000", 8);
-    return out + 8;
-}
-
-}  // namespace
-
-// The usual path, in integers from the single's own bits: value = m · 2^-k
-// with m < 2^24, so the whole part is m >> k and the fraction f = m mod 2^k
-// over 2^k. Its six decimals are f · 10^6 / 2^k rounded to nearest, ties to
-// even, which for k <= 44 is exact in 64 bits (f · 10^6 < 2^(k + 20)); a
-// round up to 10^6 carries into the whole part. The six decimals take no
-// branch; the whole part's length takes one loop step a digit.
-char* format_fixed6(float value, char* out) {
+// The values the usual path below leaves out: NaN, the infinities, and
+// magnitudes of 2^23 and more, all whole numbers.
+KESTRION_RARE char* format_beyond_usual(uint32_t bits, char* out) {
     using L = SingleLayout;
-    const auto bits = kestrion::bit_cast<uint32_t>(value);
-    const uint64_t field = L::field(bits);
-    const uint64_t fraction = L::fraction(bits);
+    const uint64_t field = L::field(bits), fraction = L::fraction(bits);
     if (field == L::kExponentMask && fraction != 0) {
         std::memcpy(out, "nan", 3);
         return out + 3;
@@ -106,20 +67,63 @@ char* format_fixed6(float value, char* out) {
         std::memcpy(out, "inf", 3);
         return out + 3;
     }
-    // value = m · 2^-k, subnormals included
-    const uint64_t m = field == 0 ? fraction : fraction | L::kHiddenBit;
-    const int k = L::kLowBitOffset - static_cast<int>(field == 0 ? 1 : field);
-    if (k < 1 || k > 44) [[unlikely]] return format_whole_or_tiny(m, k, out);
+    // value = (2^23 + fraction) · 2^(field - kLowBitOffset), with field >= kLowBitOffset
+    return format_whole(fraction | L::kHiddenBit, static_cast<int>(field) - L::kLowBitOffset, out);
+}
 
-    const uint64_t low_mask = (uint64_t{1} << k) - 1;
-    const uint64_t product = (m & low_mask) * 1000000;
-    uint64_t micro = product >> k;
-    // rest is 0 where half is 1: 10^6 is even.
-    micro += rounds_up(micro, product & low_mask, uint64_t{1} << (k - 1));
-    const uint64_t carry = micro == 1000000 ? 1 : 0;
-    out = write_unsigned((m >> k) + carry, out);
-    *out++ = '.';
-    return write_micro(static_cast<unsigned>(micro - carry * 1000000), out);
+}  // namespace
+
+static_assert(KESTRION_DOUBLE_MATH_IS_DOUBLE, "the printer's scaling is one exact double product and one rounding");
+
+// The usual path, magnitudes below 2^23, subnormals and zeros included:
+// what "%f" prints, the whole part and six decimals, is the one integer
+// N = |value| · 10^6 rounded to nearest, ties to even. The product is
+// exact in double precision (a single's 24 significant bits times the 14
+// of 10^6 / 2^6), and adding 2^52 rounds it to a whole number, by the
+// rounding to nearest that set_up_arithmetic keeps, since below 2^52 the
+// sum's last place is one; the sum's bits less those of 2^52 are N, below
+// 2^23 · 10^6 < 10^13.
+//
+// N's digits are written eight at a time, the first ones moved down past
+// their leading zeros, found from the digits themselves, and the point
+// goes in before the last six by a shift: they are the top six bytes of
+// the last eight digits, moved up by one byte over a '.' in the lowest.
+char* format_fixed6(float value, char* out) {
+    const auto bits = kestrion::bit_cast<uint32_t>(value);
+    constexpr uint32_t kUsualBound = 0x4b000000;  // the bits of 2^23; NaN and the infinities lie above
+    static_assert(kestrion::bit_cast<uint32_t>(0x1p23f) == kUsualBound);
+    if ((bits & 0x7fffffff) >= kUsualBound) [[unlikely]] return format_beyond_usual(bits, out);
+    *out = '-';
+    out += bits >> 31;
+    constexpr double kTwoTo52 = 0x1p52;
+    const double scaled = static_cast<double>(std::fabs(value)) * 1e6;
+    const uint64_t n = kestrion::bit_cast<uint64_t>(scaled + kTwoTo52) - kestrion::bit_cast<uint64_t>(kTwoTo52);
+    uint64_t last_eight;
+    if (n < kPowersOfTen[8]) {
+        // One or two whole digits, and the decimals: the first of the
+        // eight digits goes where it is a leading zero, and the second,
+        // where n < 10^6, is the zero before the point.
+        last_eight = eight_digits(n);
+        const int first = (last_eight & 0xff) == '0' ? 1 : 0;
+        words::store(out, last_eight >> (8 * first));
+        out += 2 - first;
+    } else {
+        // The first whole digits, their leading zeros dropped (n >= 10^8:
+        // there is one digit at least, so a set bit below the last byte's
+        // top), then the last two with the decimals. The first are at most
+        // five (n < 10^13), and usually at most four.
+        const uint64_t high = n / kPowersOfTen[8], low = n % kPowersOfTen[8];
+        const uint64_t first_eight =
+            high < kPowersOfTen[4] ? (four_digits(high) << 32) | 0x30303030 : eight_digits(high);
+        const int zeros = std::countr_zero((first_eight ^ words::every_byte('0')) | (uint64_t{1} << 63)) / 8;
+        words::store(out, first_eight >> (8 * zeros));
+        out += 8 - zeros;
+        last_eight = eight_digits(low);
+        words::store(out, last_eight);
+        out += 2;
+    }
+    words::store(out, '.' | ((last_eight >> 16) << 8));
+    return out + 7;
 }
 
 }  // namespace kestrion

@@ -1,5 +1,6 @@
 #include "number_reader.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -7,12 +8,14 @@
 
 #include "compiler.h"
 #include "decimal_to_double.h"
+#include "decimal_words.h"
+#include "text_words.h"
 
 namespace kestrion {
 namespace {
 
-bool is_space(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool is_digit(int c) { return static_cast<unsigned>(c - '0') < 10; }
+bool is_space(int c) { return c == ' ' || static_cast<unsigned>(c - '\t') <= '\r' - '\t'; }
 
 // Typed exponents stop growing here: far past any overflow or underflow,
 // even after shifting by the digit count of any input that can exist.
@@ -67,7 +70,7 @@ template <class Cursor>
 KESTRION_INLINE void add_digits(Cursor& in, Decimal& d, bool fraction) {
     for (DigitRun run; d.digits <= kSignificandDigits - 8 && in.digit_run(run);) {
         const bool was_zero = d.significand == 0;
-        d.significand = d.significand * kPowersOfTenBelow9[run.count] + run.value;
+        d.significand = d.significand * kPowersOfTen[run.count] + run.value;
         d.digits = was_zero ? run.count - run.leading_zeros : d.digits + run.count;
         if (fraction) d.exponent -= run.count;
         if (run.count < 8) return;  // the run has ended
@@ -135,31 +138,18 @@ public:
     void mark_digits_begin() { digits_begin_ = p_; }
     void mark_digits_end() { digits_end_ = p_; }
 
-    // Eight bytes in one 64-bit word, the first in the low byte: a byte is
-    // a digit when neither adding 0x46 nor subtracting 0x30 carries into its
-    // top bit, so the run is the bytes below the first such top bit. Shifted
-    // up by the bytes after it, the run stands at the word's end behind
-    // zeros, which do not change its value; then pairs, quads and the eight
-    // are joined by three multiplications, each combining neighbours at once.
+    // The digits among the next eight bytes, from one word (the padding
+    // past the bytes read stops the run at their end).
     bool digit_run(DigitRun& run) {
-        if (end_ - p_ < 8) return false;
-        uint64_t w = 0;
-        if constexpr (std::endian::native == std::endian::little) {
-            std::memcpy(&w, p_, 8);
-        } else {
-            for (int i = 0; i < 8; ++i) w |= uint64_t{static_cast<unsigned char>(p_[i])} << (8 * i);
-        }
-        const uint64_t not_digits = ((w + 0x4646464646464646) | (w - 0x3030303030303030)) & 0x8080808080808080;
-        run.count = not_digits == 0 ? 8 : std::countr_zero(not_digits) / 8;
+        const uint64_t w = words::load(p_);
+        run.count = words::leading_digits(w);
         if (run.count == 0) {
             run = DigitRun{};
             return true;
         }
-        w = (w - 0x3030303030303030) << (8 * (8 - run.count));
-        run.leading_zeros = w == 0 ? run.count : std::countr_zero(w) / 8 - (8 - run.count);
-        w = (w * 10) + (w >> 8);  // byte 2i: digit 2i · 10 + digit 2i+1
-        const uint64_t pairs = w & 0x000000ff000000ff, pairs_shifted = (w >> 16) & 0x000000ff000000ff;
-        run.value = ((pairs * (100 + (1000000ull << 32))) + (pairs_shifted * (1 + (10000ull << 32)))) >> 32;
+        const uint64_t digits = (w - words::every_byte('0')) << (8 * (8 - run.count));
+        run.leading_zeros = digits == 0 ? run.count : std::countr_zero(digits) / 8 - (8 - run.count);
+        run.value = digits_value(w, run.count);
         p_ += run.count;
         return true;
     }
@@ -204,14 +194,119 @@ private:
     char digits_[kMaxSignificantDigits];
 };
 
+// The length of the run of digits at p, eight bytes a step; the padding
+// past the bytes read stops it at their end.
+KESTRION_INLINE int digit_run_length(const char* p) {
+    int count = 0;
+    for (int n = 8; n == 8; count += n) n = words::leading_digits(words::load(p + count));
+    return count;
+}
+
+// The value of the `count` digits at p, count from 1 to 18.
+KESTRION_INLINE uint64_t run_value(const char* p, int count) {
+    uint64_t value = 0;
+    for (; count > 8; count -= 8, p += 8) value = value * kPowersOfTen[8] + eight_digits_value(words::load(p));
+    return value * kPowersOfTen[count] + digits_value(words::load(p), count);
+}
+
+// The words of the first n bytes, n from 0 to 8.
+constexpr auto kFirstBytes = [] {
+    std::array<uint64_t, 9> masks{};
+    for (int n = 1; n <= 8; ++n) masks[n] = masks[n - 1] << 8 | 0xff;
+    return masks;
+}();
+
+// The first eight digits of the text at p with its point removed, the
+// point standing after the first `whole` of them (whole <= 8): the bytes
+// before the point from the word at p, those after it from the word one
+// byte further on.
+KESTRION_INLINE uint64_t first_eight_around_point(const char* p, int whole) {
+    const uint64_t before_point = kFirstBytes[whole];
+    return (words::load(p) & before_point) | (words::load(p + 1) & ~before_point);
+}
+
+// The significand of the `whole` digits at p and the `fraction` digits
+// after the point that follows them (1 to kSignificandDigits in all),
+// eight digits at a time from their known bounds. Most typed literals have
+// their digits, and the point among them, within eight bytes: one word.
+// Longer ones with the point among their first eight digits take those
+// from one word and the rest as they lie after it; the others take each
+// run whole.
+KESTRION_INLINE uint64_t significand_of(const char* p, int whole, int fraction) {
+    const int count = whole + fraction;
+    if (count <= 8) return digits_value(first_eight_around_point(p, whole), count);
+    if (whole < 8) {
+        return eight_digits_value(first_eight_around_point(p, whole)) * kPowersOfTen[count - 8] +
+               run_value(p + 9, count - 8);
+    }
+    return run_value(p, whole) * kPowersOfTen[fraction] + (fraction == 0 ? 0 : run_value(p + whole + 1, fraction));
+}
+
+// The usual literal, whole in the bytes read so far: [sign] digits
+// [. digits] [(e|E) [sign] digits], with 1 to kSignificandDigits digits
+// before the exponent, which then all fit the significand, and at most 18
+// in the exponent. Its shape is found first, from the runs of digits,
+// which whole words give, and the one byte at each run's end; only then
+// are the digits converted, each run from its known bounds, and the
+// decimal rounded as every literal is. False, with `at` unmoved, for
+// anything else, which the grammar's scan reads (the rare literal: longer,
+// unreadable, or running on past the bytes read so far).
+KESTRION_INLINE bool read_usual(const char*& at, const char* end, double& value) {
+    const char* p = at;
+    const bool negative = *p == '-';
+    p += ((*p - '+') & 0xfd) == 0 ? 1 : 0;  // '+' or '-', two apart
+    const char* const digits_begin = p;
+    const int whole = digit_run_length(p);
+    const char* fraction_begin = p + whole;
+    int fraction = 0;
+    if (*fraction_begin == '.') fraction = digit_run_length(++fraction_begin);
+    const char* const digits_end = fraction_begin + fraction;
+    if (static_cast<unsigned>(whole + fraction - 1) >= static_cast<unsigned>(kSignificandDigits)) return false;
+    int64_t exponent = -fraction;
+    const char* next = digits_end;
+    if ((*next | 0x20) == 'e') {  // e or E
+        const char* q = next + 1;
+        const bool negative_exponent = *q == '-';
+        q += ((*q - '+') & 0xfd) == 0 ? 1 : 0;
+        const int count = digit_run_length(q);
+        if (count > 18) return false;  // the scan clamps it
+        const auto typed = count == 0 ? 0 : static_cast<int64_t>(run_value(q, count));
+        exponent += negative_exponent ? -typed : typed;
+        next = q + count;  // with no digits, the marker and its sign are taken
+    }
+    if (next >= end) return false;  // it may run on past the bytes read so far
+    const uint64_t significand = significand_of(digits_begin, whole, fraction);
+    double magnitude;
+    if (!exact_in_double(significand, exponent, magnitude)) {
+        magnitude = to_double(Decimal{false, false, 0, significand, exponent}, [&](int64_t leading) {
+            return exact_to_double({digits_begin, static_cast<size_t>(digits_end - digits_begin)}, false, leading);
+        });
+    }
+    value = negative ? -magnitude : magnitude;
+    at = next;
+    return true;
+}
+
 // A value whose bytes lie together in the buffer, the white space before it
 // skipped: read where it lies, or ran_off, leaving the input at its first
 // byte, where it runs on past the bytes read so far (or none are left).
 KESTRION_INLINE Scan read_in_buffer(InputBuffer& input, double& value) {
     const char* p = input.position();
     const char* const end = input.end();
-    while (p != end && is_space(static_cast<unsigned char>(*p))) ++p;
+    // White space: most often one blank or line end before a byte above
+    // the blank, which cannot be white space; else eight bytes a step, one
+    // step for up to seven. The padding past the bytes read stops it at
+    // their end.
+    if (is_space(static_cast<unsigned char>(p[0])) && static_cast<unsigned char>(p[1]) > ' ') [[likely]] {
+        ++p;
+    } else {
+        for (int n = 8; n == 8; p += n) n = words::leading_spaces(words::load(p));
+    }
     input.consume_to(p);
+    if (read_usual(p, end, value)) [[likely]] {
+        input.consume_to(p);
+        return Scan::number;
+    }
     BufferCursor buffered(p, end);
     Decimal d;
     const Scan scanned = scan(buffered, d);
@@ -226,6 +321,22 @@ KESTRION_INLINE Scan read_in_buffer(InputBuffer& input, double& value) {
 }
 
 }  // namespace
+
+size_t read_buffered_values(InputBuffer& input, double* values, size_t count, ReadStatus& stopped) {
+    for (size_t i = 0; i < count; ++i) {
+        switch (read_in_buffer(input, values[i])) {
+            case Scan::number:
+                continue;
+            case Scan::unreadable:
+                stopped = ReadStatus::unreadable;
+                return i;
+            case Scan::ran_off:
+                stopped = ReadStatus::needs_input;
+                return i;
+        }
+    }
+    return count;
+}
 
 ReadStatus read_value(InputBuffer& input, double& value) {
     for (;;) {

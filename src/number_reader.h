@@ -19,11 +19,14 @@
 // conversion in big integers on the stack.
 #pragma once
 
+#include <cstddef>
+
 #include "stream_buffers.h"
 
 namespace kestrion {
 
-enum class ReadStatus { number, unreadable, end_of_input };
+// What a read found. needs_input comes only from read_buffered_values.
+enum class ReadStatus { number, unreadable, end_of_input, needs_input };
 
 // Reads the next value into `value`. The first byte that cannot continue the
 // number stays unread, but an exponent marker with no digits after it
@@ -31,6 +34,14 @@ enum class ReadStatus { number, unreadable, end_of_input };
 // it. After unreadable `value` is left alone, and bytes up to the offending
 // one may be consumed, but no line end.
 ReadStatus read_value(InputBuffer& input, double& value);
+
+// The next values, up to `count` of them, from the bytes already read,
+// never reading more (so never waiting), as read_value would read them:
+// returns how many, and sets `stopped` to what ended the run when that is
+// below `count`: unreadable as read_value gives it, or needs_input where
+// the value may run on past those bytes or none are left; then only white
+// space was consumed, and read_value reads the value.
+size_t read_buffered_values(InputBuffer& input, double* values, size_t count, ReadStatus& stopped);
 
 // The store of a read value into its single-precision field.
 inline float to_single(double value) { return static_cast<float>(value); }

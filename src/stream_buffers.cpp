@@ -24,7 +24,9 @@ bool InputBuffer::refill() {
     if (at_end_) return false;
     if (flush_first_ != nullptr) flush_first_->flush();
     pos_ = end_ = storage_;
+    std::memset(storage_, 0, kPadding);  // the padding, should the read fail
     const size_t n = source_.read(storage_, kBlock);
+    std::memset(storage_ + n, 0, kPadding);
     if (n == 0) {
         at_end_ = true;
         return false;

@@ -49,14 +49,19 @@ private:
 
 
 // A reader may look at the bytes already read as one contiguous run, and
-// consume them at once.
+// consume them at once. Past the bytes read lie kPadding zero bytes, so
+// that a reader may load whole words near the end: a zero byte is neither
+// white space nor part of a number, so it stops every run there.
 class InputBuffer {
 public:
     static constexpr int kEnd = -1;
     static constexpr size_t kBlock = 64 * 1024;
+    static constexpr size_t kPadding = 16;
 
     // `flush_first` is flushed before every read from `source`, which may block.
-    InputBuffer(ByteSource& source, OutputBuffer* flush_first) : source_(source), flush_first_(flush_first) {}
+    InputBuffer(ByteSource& source, OutputBuffer* flush_first) : source_(source), flush_first_(flush_first) {
+        std::memset(storage_, 0, kPadding);
+    }
     InputBuffer(const InputBuffer&) = delete;
     InputBuffer& operator=(const InputBuffer&) = delete;
 
@@ -70,7 +75,8 @@ public:
         assert(pos_ < end_);
         ++pos_;
     }
-    // The bytes read and not yet consumed, [position(), end()), without reading more.
+    // The bytes read and not yet consumed, [position(), end()), without
+    // reading more; kPadding zero bytes follow end().
     const char* position() const { return pos_; }
     const char* end() const { return end_; }
     // Consumes the bytes before `to`, which lies within [position(), end()].
@@ -87,7 +93,7 @@ private:
     ByteSource& source_;
     OutputBuffer* flush_first_;
     bool at_end_ = false;
-    char storage_[kBlock];
+    char storage_[kBlock + kPadding];
     const char* pos_ = storage_;
     const char* end_ = storage_;
 };

@@ -28,7 +28,7 @@ TEST(PowersOfTen, EachEntryIsThePowerTruncatedTo64Bits) {
     mpfr_t power;
     mpfr_init2(power, 512);
     for (int s = -kTableScale; s <= kTableScale; ++s) {
-        const PowerOfTen& p = kPowersOfTen.power[s + kTableScale];
+        const PowerOfTen& p = kTruncatedPowersOfTen.power[s + kTableScale];
         mpfr_set_ui(power, 10, MPFR_RNDN);
         mpfr_pow_si(power, power, s, MPFR_RNDN);
         mpfr_mul_2si(power, power, -p.exponent, MPFR_RNDN);

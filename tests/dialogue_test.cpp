@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "c_library_reference.h"
@@ -46,6 +47,50 @@ TEST(Dialogue, SameTranscriptWhateverHowTheInputArrives) {
         EXPECT_EQ(pieces.out, whole.out) << chunk;
         EXPECT_EQ(pieces.err, whole.err) << chunk;
     }
+}
+
+// A source that gives one piece of input a read, and notes what the
+// dialogue had written by each read: what whoever drives it sees while the
+// program waits.
+class WatchingSource final : public ByteSource {
+public:
+    WatchingSource(std::vector<std::string> pieces, const MemorySink& out) : pieces_(std::move(pieces)), out_(out) {}
+    size_t read(char* buffer, size_t size) override {
+        seen.push_back(out_.text);
+        if (next_ == pieces_.size()) return 0;
+        const std::string& piece = pieces_[next_++];
+        EXPECT_LE(piece.size(), size);
+        piece.copy(buffer, piece.size());
+        return piece.size();
+    }
+    std::vector<std::string> seen;
+
+private:
+    std::vector<std::string> pieces_;
+    size_t next_ = 0;
+    const MemorySink& out_;
+};
+
+// Values read ahead from the bytes at hand leave their prompts to be
+// written later, but whenever the program waits, every prompt up to the
+// value it waits for is out, and nothing after it.
+TEST(Dialogue, EveryWaitFollowsThePromptItWaitsFor) {
+    MemorySink out, err;
+    WatchingSource source({"1 2", " 3 4 5\n1 ", "1 5800", " 4000 5500\nx\n", "0.5 0.5\n"}, out);
+    EXPECT_EQ(run_dialogue(source, out, err), 0);
+    const std::string cycle = kPrompts + kDashLine;
+    ASSERT_EQ(source.seen.size(), 6u);
+    EXPECT_EQ(source.seen[0], kBannerText + first_prompts(1));
+    // "2" may run on: read once more bytes come, after its prompt.
+    EXPECT_EQ(source.seen[1], kBannerText + first_prompts(2));
+    const size_t first_report = source.seen[2].find(kDashLine) + kDashLine.size();
+    EXPECT_EQ(source.seen[2].substr(0, first_report), kBannerText + cycle);
+    // The next cycle's "1" was at hand; its prompt went out with the next.
+    EXPECT_TRUE(source.seen[2].ends_with(kDashLine + "\n" + first_prompts(2))) << source.seen[2];
+    EXPECT_TRUE(source.seen[3].ends_with(kDashLine + "\n" + first_prompts(3))) << source.seen[3];
+    // "x" is dropped with its line: the next cycle's first prompt waits.
+    EXPECT_TRUE(source.seen[4].ends_with(kDashLine + "\n" + first_prompts(2))) << source.seen[4];
+    EXPECT_TRUE(source.seen[5].ends_with(first_prompts(4))) << source.seen[5];
 }
 
 TEST(Dialogue, EndOfInputAbandonsTheCycle) {

@@ -18,6 +18,7 @@
 #include <random>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "c_library_reference.h"
@@ -287,6 +288,63 @@ TEST(ReadRounding, MatchesTheReferenceOnEveryExactSingleWrittenOut) {
         ASSERT_EQ(value, f) << text;
         std::snprintf(text, sizeof text, "%.16e", static_cast<double>(f));
         expect_same_as_reference(text);
+    }
+}
+
+// A source that gives its text in two reads, cut at `cut`, as a refill
+// would cut a value.
+class CutSource final : public ByteSource {
+public:
+    CutSource(std::string_view text, size_t cut) : text_(text), cut_(cut) {}
+    size_t read(char* buffer, size_t size) override {
+        const size_t n = std::min(size, (at_ < cut_ ? cut_ : text_.size()) - at_);
+        std::memcpy(buffer, text_.data() + at_, n);
+        at_ += n;
+        return n;
+    }
+
+private:
+    std::string_view text_;
+    size_t cut_;
+    size_t at_ = 0;
+};
+
+// What read_value makes of the values of `text`, its statuses and doubles.
+std::vector<std::pair<ReadStatus, uint64_t>> read_all(ByteSource& source) {
+    auto input = std::make_unique<InputBuffer>(source, nullptr);
+    std::vector<std::pair<ReadStatus, uint64_t>> got;
+    for (int i = 0; i < 8; ++i) {
+        double value = 0;
+        const ReadStatus status = read_value(*input, value);
+        got.emplace_back(status, kestrion::bit_cast<uint64_t>(value));
+        if (status == ReadStatus::end_of_input) break;
+        if (status == ReadStatus::unreadable) input->discard_line();
+    }
+    return got;
+}
+
+// Literals of every shape the reader tells apart, each starting at every
+// offset of the first word (after 0 to 15 blanks), cut by a refill at
+// every byte, and ending the input with and without a line end: each
+// reads as it does whole.
+TEST(ReadAcrossRefills, EveryCutAndEveryOffsetReadsAsWhole) {
+    const std::string literals[] = {
+        "0.585", "-12345.678901234567", "5.5e3", "7", "12345678", "123456789", "1234567890123456789",
+        "12345678901234567890123", "+.5", "7.", "1e", "2.5E-", "1e0005", "-0.000000000000000000001234",
+        "9007199254740993", "0.61234567890123456", "3.25.5", "12abc", "1e+400", "-.e1", "+", "18446744073709551616",
+    };
+    for (const std::string& literal : literals) {
+        for (size_t blanks = 0; blanks < 16; ++blanks) {
+            for (const char* last : {"", "\n"}) {
+                const std::string text = std::string(blanks, ' ') + literal + " " + literal + last;
+                testing::MemorySource whole_source(text);
+                const auto whole = read_all(whole_source);
+                for (size_t cut = 1; cut < text.size(); ++cut) {
+                    CutSource source(text, cut);
+                    ASSERT_EQ(read_all(source), whole) << "'" << text << "' cut at " << cut;
+                }
+            }
+        }
     }
 }
 
