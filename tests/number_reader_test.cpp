@@ -394,8 +394,10 @@ TEST(GeneralFormat, MatchesPrintfOnASample) {
         if (!std::isfinite(f)) continue;
         expect_same(f, 9);
         for (const double d : midpoint_and_neighbours(f)) expect_same(d, 17);
-        // A double of the same binade, with every precision.
-        const double d = std::ldexp(static_cast<double>(random() >> 11), std::ilogb(f) - 52);
+        // A double of the same binade (of the smallest normal single's for
+        // zero, which has none), with every precision.
+        const int binade = f != 0 ? std::ilogb(f) : -126;
+        const double d = std::ldexp(static_cast<double>(random() >> 11), binade - 52);
         expect_same(std::copysign(d, f), 1 + static_cast<int>(random() % 17));
     }
     for (int exponent = -46; exponent <= 39; ++exponent) {
