@@ -111,13 +111,19 @@ char* format_fixed6(float value, char* out) {
         // The first whole digits, their leading zeros dropped (n >= 10^8:
         // there is one digit at least, so a set bit below the last byte's
         // top), then the last two with the decimals. The first are at most
-        // five (n < 10^13), and usually at most four.
+        // five (n < 10^13), and usually at most four, which take half the work.
         const uint64_t high = n / kPowersOfTen[8], low = n % kPowersOfTen[8];
-        const uint64_t first_eight =
-            high < kPowersOfTen[4] ? (four_digits(high) << 32) | 0x30303030 : eight_digits(high);
-        const int zeros = std::countr_zero((first_eight ^ words::every_byte('0')) | (uint64_t{1} << 63)) / 8;
-        words::store(out, first_eight >> (8 * zeros));
-        out += 8 - zeros;
+        if (high < kPowersOfTen[4]) [[likely]] {
+            const uint64_t first_four = four_digits(high);
+            const int zeros = std::countr_zero((first_four ^ 0x30303030) | 0x80000000) / 8;
+            words::store(out, first_four >> (8 * zeros));
+            out += 4 - zeros;
+        } else {
+            const uint64_t first_eight = eight_digits(high);
+            const int zeros = std::countr_zero((first_eight ^ words::every_byte('0')) | (uint64_t{1} << 63)) / 8;
+            words::store(out, first_eight >> (8 * zeros));
+            out += 8 - zeros;
+        }
         last_eight = eight_digits(low);
         words::store(out, last_eight);
         out += 2;

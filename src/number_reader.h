@@ -5,13 +5,16 @@
 //     [+-] ( digits [ "." [digits] ] | "." digits ) [ (e|E) [+-] digits ]
 // rounded correctly to double, which the caller then stores to single.
 //
-// How. One grammar (number_reader.cpp) reads every value, over one of two
-// cursors: a value whose bytes lie together in the input buffer (almost
-// every one) is read where it lies, up to eight digits at a time from one
-// 64-bit word; one that runs on past the bytes read so far is read a byte
-// at a time across refills, its digits kept in bounded memory (the first
-// 800 significant ones and whether any later one is nonzero, which is all
-// correct rounding needs). The scanned decimal then takes the cheapest
+// How (number_reader.cpp). The usual literal, whole in the bytes read so
+// far with at most 19 digits, is read by its shape: its runs of digits
+// found from whole 64-bit words, then its digits converted eight to a
+// word from their known bounds. Every other value goes through one
+// grammar over one of two cursors: a value whose bytes lie together in the
+// input buffer is read where it lies; one that runs on past the bytes read
+// so far is read a byte at a time across refills, its digits kept in
+// bounded memory (the first 800 significant ones and whether any later
+// one is nonzero, which is all correct rounding needs). Either way the
+// decimal then takes the cheapest
 // route that decides its double (decimal_to_double.h): one double
 // operation for short literals, a 128-bit product with a truncated power
 // of ten for any 19-digit significand within 10^±80, the two ends of a
