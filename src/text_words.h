@@ -16,7 +16,7 @@ inline constexpr uint64_t kHighBits = 0x8080808080808080;
 inline constexpr uint64_t kLowSevenBits = 0x7f7f7f7f7f7f7f7f;
 
 // Each byte's copy of b.
-constexpr uint64_t every_byte(uint8_t b) { return 0x0101010101010101 * b; }
+constexpr uint64_t every_byte(uint8_t b) { return uint64_t{0x0101010101010101} * b; }
 
 // A word in memory order as one in text order, and back: the same word
 // where the target is little-endian, its bytes reversed where big-endian
