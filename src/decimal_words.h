@@ -88,15 +88,23 @@ KESTRION_INLINE constexpr uint64_t eight_digits(uint64_t n) {
     return w | 0x3030303030303030;
 }
 
-// The same for n below 10^4, as four ASCII digits in the word's low four
-// bytes: the last two splits alone.
+// The two ASCII digits of each n below 100, the first in the low byte.
+inline constexpr auto kDigitPairs = [] {
+    struct {
+        uint16_t text[100];
+    } pairs{};
+    for (int n = 0; n < 100; ++n) pairs.text[n] = static_cast<uint16_t>(('0' + n / 10) | ('0' + n % 10) << 8);
+    return pairs;
+}();
+
+// n, below 10^4, as four ASCII digits in the word's low four bytes: its
+// two pairs from the table. n / 100 is (n · 10486) >> 20, the factor's
+// excess over 2^20 / 100 being too small over that range to reach the
+// next whole number.
 KESTRION_INLINE constexpr uint64_t four_digits(uint64_t n) {
     assert(n < 10'000);
     const uint64_t hundreds = (n * 10486) >> 20;
-    uint64_t w = (n << 16) - hundreds * ((100 << 16) - 1);
-    const uint64_t tens = ((w * 103) >> 10) & 0x000f000f;
-    w = (w << 8) - tens * ((10 << 8) - 1);
-    return w | 0x30303030;
+    return kDigitPairs.text[hundreds] | uint64_t{kDigitPairs.text[n - 100 * hundreds]} << 16;
 }
 
 }  // namespace kestrion

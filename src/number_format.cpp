@@ -101,12 +101,16 @@ char* format_fixed6(float value, char* out) {
     uint64_t last_eight;
     if (n < kPowersOfTen[8]) {
         // One or two whole digits, and the decimals: the first of the
-        // eight digits goes where it is a leading zero, and the second,
-        // where n < 10^6, is the zero before the point.
+        // eight digits is dropped where it is a leading zero (n < 10^7),
+        // and the second, where n < 10^6, is the zero before the point.
         last_eight = eight_digits(n);
-        const int first = (last_eight & 0xff) == '0' ? 1 : 0;
-        words::store(out, last_eight >> (8 * first));
-        out += 2 - first;
+        if (n < kPowersOfTen[7]) [[likely]] {
+            words::store(out, last_eight >> 8);
+            out += 1;
+        } else {
+            words::store(out, last_eight);
+            out += 2;
+        }
     } else {
         // The first whole digits, their leading zeros dropped (n >= 10^8:
         // there is one digit at least, so a set bit below the last byte's

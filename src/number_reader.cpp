@@ -253,8 +253,11 @@ KESTRION_INLINE uint64_t significand_of(const char* p, int whole, int fraction) 
 // unreadable, or running on past the bytes read so far).
 KESTRION_INLINE bool read_usual(const char*& at, const char* end, double& value) {
     const char* p = at;
-    const bool negative = *p == '-';
-    p += ((*p - '+') & 0xfd) == 0 ? 1 : 0;  // '+' or '-', two apart
+    bool negative = false;
+    if (static_cast<unsigned char>(*p) < '0') [[unlikely]] {  // '+' and '-' lie below the digits
+        negative = *p == '-';
+        p += ((*p - '+') & 0xfd) == 0 ? 1 : 0;  // '+' or '-', two apart
+    }
     const char* const digits_begin = p;
     const int whole = digit_run_length(p);
     const char* fraction_begin = p + whole;

@@ -52,5 +52,16 @@ TEST(DecimalWords, EightDigitsWriteAndReadAsText) {
     }
 }
 
+// Four digits from the pair table, for every value below 10^4.
+TEST(DecimalWords, FourDigitsWriteAsText) {
+    char want[8], got[8];
+    for (uint64_t n = 0; n < 10'000; ++n) {
+        std::snprintf(want, sizeof want, "%04llu", static_cast<unsigned long long>(n));
+        words::store(got, four_digits(n));
+        ASSERT_EQ(std::string(got, 4), want) << n;
+        ASSERT_EQ(four_digits(n) >> 32, 0u) << n;
+    }
+}
+
 }  // namespace
 }  // namespace kestrion
