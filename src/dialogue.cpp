@@ -66,13 +66,20 @@ constexpr auto kPrompts = [] {
 }();
 constexpr LongText kDashes(texts::kDashLine);
 // All five prompts and the dashes, as a cycle whose values were all in
-// the input already writes them.
-constexpr auto kPromptsAndDashes = [] {
+// the input already writes them, in a slot of their length rounded up to
+// 16 bytes.
+constexpr std::array<std::string_view, std::size(texts::kPrompts) + 1> kPromptAndDashParts = [] {
     std::array<std::string_view, std::size(texts::kPrompts) + 1> parts{};
     for (size_t i = 0; i < std::size(texts::kPrompts); ++i) parts[i] = texts::kPrompts[i].text;
     parts.back() = texts::kDashLine;
-    return SlotText<160>(parts);
+    return parts;
 }();
+constexpr size_t kPromptsAndDashesLength = [] {
+    size_t length = 0;
+    for (std::string_view part : kPromptAndDashParts) length += part.size();
+    return length;
+}();
+constexpr SlotText<(kPromptsAndDashesLength + 15) / 16 * 16> kPromptsAndDashes(kPromptAndDashParts);
 struct ReportValue {
     ShortText before;
     Field field;

@@ -1,6 +1,6 @@
 #include "number_format.h"
 
-#include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cmath>
 #include <cstdint>
@@ -22,6 +22,18 @@ KESTRION_INLINE char* write_digits(uint64_t n, int count, char* out) {
     assert(count >= 1 && count <= 8);
     words::store(out, eight_digits(n) >> (8 * (8 - count)));
     return out + count;
+}
+
+// The `width` (4 or 8) ASCII digits in the low bytes of `digits`, their
+// leading zeros dropped by a shift: with the '0's cleared, the lowest set
+// bit is in the first other digit, and a guard bit at the top of the last
+// digit stops the count there, so one digit is always written. Eight
+// bytes are stored at out.
+KESTRION_INLINE char* write_without_leading_zeros(uint64_t digits, int width, char* out) {
+    assert(width == 4 || width == 8);
+    const int zeros = std::countr_zero((digits ^ words::every_byte('0')) | (uint64_t{1} << (8 * width - 1))) / 8;
+    words::store(out, digits >> (8 * zeros));
+    return out + width - zeros;
 }
 
 // n's decimal digits, eight at a time from the first.
@@ -117,17 +129,8 @@ char* format_fixed6(float value, char* out) {
         // top), then the last two with the decimals. The first are at most
         // five (n < 10^13), and usually at most four, which take half the work.
         const uint64_t high = n / kPowersOfTen[8], low = n % kPowersOfTen[8];
-        if (high < kPowersOfTen[4]) [[likely]] {
-            const uint64_t first_four = four_digits(high);
-            const int zeros = std::countr_zero((first_four ^ 0x30303030) | 0x80000000) / 8;
-            words::store(out, first_four >> (8 * zeros));
-            out += 4 - zeros;
-        } else {
-            const uint64_t first_eight = eight_digits(high);
-            const int zeros = std::countr_zero((first_eight ^ words::every_byte('0')) | (uint64_t{1} << 63)) / 8;
-            words::store(out, first_eight >> (8 * zeros));
-            out += 8 - zeros;
-        }
+        out = high < kPowersOfTen[4] ? write_without_leading_zeros(four_digits(high), 4, out)
+                                     : write_without_leading_zeros(eight_digits(high), 8, out);
         last_eight = eight_digits(low);
         words::store(out, last_eight);
         out += 2;
